@@ -1,0 +1,57 @@
+// What differs between operating systems, in one place: the path text, the
+// separator, the folder that stands in for the first drive's root, the report's
+// text encoding, and the few file operations the scan needs.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace platform {
+
+// Path and file-name text as the operating system holds it: bytes on POSIX,
+// UTF-16 on Windows.
+using NativeString = std::filesystem::path::string_type;
+using NativeChar = NativeString::value_type;
+
+#ifdef _WIN32
+inline constexpr NativeChar kSeparator = L'\\';
+#else
+inline constexpr NativeChar kSeparator = '/';
+#endif
+
+// Native text from UTF-8 (text typed into the window).
+NativeString FromUtf8(std::string_view utf8);
+// UTF-8 for display; bytes that are not valid UTF-8 become U+FFFD.
+std::string ToUtf8(const NativeString& text);
+// Native text from plain ASCII.
+NativeString FromAscii(std::string_view ascii);
+
+// The bytes a name takes in the report: unchanged on POSIX, the ANSI code page
+// on Windows (characters it cannot hold become '?').
+std::string ToReportText(const NativeString& text);
+// The number of characters of a name, as the report's name column counts them:
+// code points on POSIX (each byte that is not valid UTF-8 counts as one),
+// UTF-16 code units on Windows.
+std::size_t CharacterCount(const NativeString& text);
+
+// True only for an existing folder (or a link to one); false for an empty path,
+// a file or a missing path.
+bool FolderExists(const NativeString& path);
+// The folder that stands in for the first drive's root, ending in kSeparator:
+// the home folder on POSIX, C:\ on Windows.
+NativeString ReportFallbackFolder();
+
+// Reads up to `capacity` bytes from the start of the regular file at `path`
+// into `buffer` and sets `*length` to the count read (less at end of file).
+// Opens read-only and without blocking; anything but a regular file is refused.
+Status ReadFileHead(const NativeString& path, unsigned char* buffer, std::size_t capacity,
+                    std::size_t* length);
+
+// `cannot <verb> "<path>": <reason>`, the form of every file error the user sees.
+Status FileError(std::string_view verb, const NativeString& path, std::string_view reason);
+
+}  // namespace platform

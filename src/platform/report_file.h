@@ -1,0 +1,46 @@
+// A report file that is replaced whole or not at all: the text goes to a
+// temporary file beside the report and is renamed over it when complete, so a
+// failure part-way leaves the previous report exactly as it was.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+class ReportFile {
+ public:
+  // Starts a new report at `path`. When the folder takes no new file but an
+  // existing report there is writable, the report is rewritten in place at Commit.
+  static Status Create(const NativeString& path, std::unique_ptr<ReportFile>* report);
+
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+  // Without a successful Commit the temporary is removed and the report left untouched.
+  ~ReportFile();
+
+  // Appends bytes to the report; they may be held in a buffer until Commit.
+  Status Append(std::string_view bytes);
+  // Writes out what is buffered, makes it durable and puts it in place of the report.
+  Status Commit();
+
+ private:
+  struct Impl;
+  explicit ReportFile(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// For tests: while an object of this type lives, report writes fail with the
+// system's "no space left on device" once `bytes_allowed` bytes have been written.
+class ScopedReportWriteLimit {
+ public:
+  explicit ScopedReportWriteLimit(std::size_t bytes_allowed);
+  ~ScopedReportWriteLimit();
+  ScopedReportWriteLimit(const ScopedReportWriteLimit&) = delete;
+  ScopedReportWriteLimit& operator=(const ScopedReportWriteLimit&) = delete;
+};
+
+}  // namespace platform

@@ -1,0 +1,43 @@
+// Reading a map file's terrain: 1,800 records of 7 bytes after a 10-byte
+// header, each record starting with a little-endian signed 16-bit terrain code.
+#pragma once
+
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/platform.h"
+#include "scan/terrain.h"
+
+namespace scan {
+
+inline constexpr std::size_t kMapHeaderSize = 10;
+inline constexpr std::size_t kMapRecordSize = 7;
+inline constexpr std::size_t kMapRecordCount = 1800;
+// The bytes that hold the terrain: nothing past this offset is ever read.
+inline constexpr std::size_t kMapTerrainEnd = kMapHeaderSize + kMapRecordSize * kMapRecordCount;
+
+// What one map holds of interest.
+struct MapSummary {
+  std::bitset<kTerrainCodeCount> found;  // code occurs in the map and is selected
+  bool unknown = false;                  // a record holds a code outside 0..16
+
+  bool operator==(const MapSummary&) const = default;
+};
+
+// The signed 16-bit little-endian integer in bytes[0..1], on any host.
+constexpr std::int16_t DecodeInt16LE(const unsigned char* bytes) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+// The summary of a map whose first bytes are `bytes` (shorter than a whole map
+// when the file is). A record whose two code bytes are missing counts for nothing.
+MapSummary SummarizeMap(std::span<const unsigned char> bytes, const TerrainSelection& selection);
+
+// Reads the map file at `path` into `*summary`. Fails with the path and the
+// system's reason when the file cannot be opened or read.
+platform::Status ReadMapSummary(const platform::NativeString& path, const TerrainSelection& selection,
+                                MapSummary* summary);
+
+}  // namespace scan

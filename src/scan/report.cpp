@@ -1,0 +1,80 @@
+#include "scan/report.h"
+
+#include <algorithm>
+
+#include "scan/text.h"
+
+namespace scan {
+
+platform::NativeString ResolveReportFolder(const platform::NativeString& text) {
+  platform::NativeString folder = TrimSpaces(text);
+  if (!platform::FolderExists(folder)) return platform::ReportFallbackFolder();
+  if (folder.back() != platform::kSeparator) folder += platform::kSeparator;
+  return folder;
+}
+
+bool IsStockMap(const platform::NativeString& name) {
+  const auto trimmed = TrimSpaces(std::basic_string_view<platform::NativeChar>(name));
+  const auto upper = [](platform::NativeChar c) {
+    return c >= 'a' && c <= 'z' ? static_cast<platform::NativeChar>(c - 'a' + 'A') : c;
+  };
+  return std::any_of(kStockMapList.begin(), kStockMapList.end(), [&](std::string_view stock) {
+    return std::equal(trimmed.begin(), trimmed.end(), stock.begin(), stock.end(),
+                      [&](platform::NativeChar c, char s) { return upper(c) == platform::NativeChar(s); });
+  });
+}
+
+std::string ReportName(const platform::NativeString& name) {
+  std::string text = platform::ToReportText(name);
+  std::replace_if(
+      text.begin(), text.end(),
+      [](char c) { return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7F; }, '?');
+  return text;
+}
+
+std::string ReportHeaderText(const platform::NativeString& listed_folder, std::size_t count) {
+  std::string header;
+  header += "Number of *.MAP files in ";
+  header += ReportName(listed_folder);
+  header += " : ";
+  header += SignedNumberText(static_cast<long long>(count));
+  header += kLineEnd;
+  header += kLineEnd;
+  header += "An '*' in front of a Mapname indicate that the map is a SSI-map.";
+  header += kLineEnd;
+  header += "Only maps that contain groundstyles you search for, are listed.";
+  header += kLineEnd;
+  header += kLineEnd;
+  const std::string column_title = "Mapname                 : Groundstyles found on map";
+  header += column_title;
+  header += kLineEnd;
+  header += std::string(column_title.size(), '=');
+  header += kLineEnd;
+  header += kLineEnd;
+  return header;
+}
+
+std::optional<std::string> FormatMapLine(const platform::NativeString& name, const MapSummary& summary,
+                                         const TerrainCatalogue& catalogue) {
+  if (summary.found.none() && !summary.unknown) return std::nullopt;
+  std::string line;
+  const std::size_t length = platform::CharacterCount(name);
+  if (length <= kMapNameWidth) {
+    line += IsStockMap(name) ? "* " : "  ";
+    line += ReportName(name);
+    line.append(kMapNameWidth - length, ' ');
+  } else {
+    line += ReportName(name);
+  }
+  line += ": ";
+  for (int code = 0; code < kTerrainCodeCount; ++code) {
+    if (summary.found.test(static_cast<std::size_t>(code))) {
+      line += catalogue.TerrainName(code);
+      line += ", ";
+    }
+  }
+  if (summary.unknown) line += "Unknown Groundstyle found";
+  return line;
+}
+
+}  // namespace scan

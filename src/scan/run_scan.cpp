@@ -1,0 +1,63 @@
+#include "scan/run_scan.h"
+
+#include "scan/map_reader.h"
+#include "scan/report.h"
+
+namespace scan {
+
+namespace {
+
+// Keeps the busy indicator on for the life of the scope.
+class BusyScope {
+ public:
+  explicit BusyScope(const BusyIndicator& busy) : busy_(busy) {
+    if (busy_.on) busy_.on();
+  }
+  ~BusyScope() {
+    if (busy_.off) busy_.off();
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  const BusyIndicator& busy_;
+};
+
+}  // namespace
+
+platform::Status WriteReportHeader(platform::ReportFile& report, const platform::NativeString& listed_folder,
+                                   std::size_t count) {
+  return report.Append(ReportHeaderText(listed_folder, count));
+}
+
+platform::Status RunScan(const platform::NativeString& report_folder_text,
+                         const platform::NativeString& listed_folder,
+                         std::span<const platform::NativeString> listed_names,
+                         const TerrainSelection& selection, const TerrainCatalogue& catalogue,
+                         const BusyIndicator& busy) {
+  const platform::NativeString report_folder = ResolveReportFolder(report_folder_text);
+  if (listed_names.empty()) return platform::Status::Ok();
+
+  BusyScope busy_scope(busy);
+  std::unique_ptr<platform::ReportFile> report;
+  const platform::NativeString report_path = report_folder + platform::FromAscii(kReportFileName);
+  if (auto status = platform::ReportFile::Create(report_path, &report); !status.ok()) return status;
+  if (auto status = WriteReportHeader(*report, listed_folder, listed_names.size()); !status.ok()) return status;
+
+  platform::NativeString map_path = listed_folder;
+  map_path += platform::kSeparator;
+  const std::size_t folder_length = map_path.size();
+  for (const platform::NativeString& name : listed_names) {
+    map_path.resize(folder_length);
+    map_path += name;
+    MapSummary summary;
+    if (auto status = ReadMapSummary(map_path, selection, &summary); !status.ok()) return status;
+    if (std::optional<std::string> text = FormatMapLine(name, summary, catalogue)) {
+      *text += kLineEnd;
+      if (auto status = report->Append(*text); !status.ok()) return status;
+    }
+  }
+  return report->Commit();
+}
+
+}  // namespace scan

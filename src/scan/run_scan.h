@@ -1,0 +1,37 @@
+// One press of "Check mapfiles": read every listed map and write GroundStyles.txt.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/report_file.h"
+#include "scan/terrain.h"
+
+namespace scan {
+
+// What the caller shows while a scan runs: `on` when the scan starts its work,
+// `off` when it ends, on every path. Either may be empty.
+struct BusyIndicator {
+  std::function<void()> on;
+  std::function<void()> off;
+};
+
+// Appends the eight header lines for `count` maps listed in `listed_folder`.
+platform::Status WriteReportHeader(platform::ReportFile& report, const platform::NativeString& listed_folder,
+                                   std::size_t count);
+
+// Resolves the report folder from `report_folder_text`; when `listed_names` is
+// not empty, reads each map `listed_folder` + separator + name in list order
+// and replaces the report in that folder with the header and one line for each
+// map that has anything to report. An empty list touches nothing on disk.
+// A failure stops the scan, leaves any previous report as it was and names the
+// file and the system's reason.
+platform::Status RunScan(const platform::NativeString& report_folder_text,
+                         const platform::NativeString& listed_folder,
+                         std::span<const platform::NativeString> listed_names,
+                         const TerrainSelection& selection, const TerrainCatalogue& catalogue,
+                         const BusyIndicator& busy);
+
+}  // namespace scan

@@ -1,0 +1,53 @@
+// The seventeen known terrain codes, their display names, and the user's
+// choice of which of them to look for.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <string>
+
+namespace scan {
+
+inline constexpr int kTerrainCodeCount = 17;  // codes 0 to 16
+
+// True for the known codes 0..16; every other value is an unknown code.
+constexpr bool IsKnownCode(int code) { return code >= 0 && code < kTerrainCodeCount; }
+
+// The display name of each known code, indexed by code. The report prints these.
+class TerrainCatalogue {
+ public:
+  using Names = std::array<std::string, kTerrainCodeCount>;
+
+  // The built-in names, "Clear " (with its trailing space) to "Rough".
+  TerrainCatalogue();
+  // Names copied from elsewhere, e.g. the window's check-box captions.
+  explicit TerrainCatalogue(Names names) : names_(std::move(names)) {}
+
+  // The display name of a known code.
+  const std::string& TerrainName(int code) const { return names_.at(static_cast<std::size_t>(code)); }
+  void SetTerrainName(int code, std::string name) { names_.at(static_cast<std::size_t>(code)) = std::move(name); }
+
+ private:
+  Names names_;
+};
+
+// One on/off flag per known code; all off when constructed.
+class TerrainSelection {
+ public:
+  static TerrainSelection All() { return TerrainSelection(std::bitset<kTerrainCodeCount>().set()); }
+  static TerrainSelection None() { return TerrainSelection(); }
+
+  TerrainSelection() = default;
+
+  // The flag of a known code.
+  bool IsSelected(int code) const { return flags_.test(static_cast<std::size_t>(code)); }
+  void SetSelected(int code, bool selected) { flags_.set(static_cast<std::size_t>(code), selected); }
+
+  bool operator==(const TerrainSelection&) const = default;
+
+ private:
+  explicit TerrainSelection(std::bitset<kTerrainCodeCount> flags) : flags_(flags) {}
+  std::bitset<kTerrainCodeCount> flags_;
+};
+
+}  // namespace scan

@@ -1,0 +1,112 @@
+#include "scan/report.h"
+
+#include <gtest/gtest.h>
+
+#include "scan/text.h"
+
+namespace scan {
+namespace {
+
+using platform::FromUtf8;
+
+MapSummary Summary(std::initializer_list<int> found, bool unknown = false) {
+  MapSummary summary;
+  for (int code : found) summary.found.set(static_cast<std::size_t>(code));
+  summary.unknown = unknown;
+  return summary;
+}
+
+std::optional<std::string> Line(const std::string& name, const MapSummary& summary) {
+  return FormatMapLine(FromUtf8(name), summary, TerrainCatalogue());
+}
+
+TEST(Text, TrimsSpacesOnly) {
+  EXPECT_EQ(TrimSpaces(std::string("  D:\\Reports  ")), "D:\\Reports");
+  EXPECT_EQ(TrimSpaces(std::string("\t a b \t")), "\t a b \t");
+  EXPECT_EQ(TrimSpaces(std::string("    ")), "");
+  EXPECT_EQ(TrimSpaces(std::string("")), "");
+}
+
+TEST(Text, NumbersHaveASignPosition) {
+  EXPECT_EQ(SignedNumberText(0), " 0");
+  EXPECT_EQ(SignedNumberText(3), " 3");
+  EXPECT_EQ(SignedNumberText(40000), " 40000");
+  EXPECT_EQ(SignedNumberText(-7), "-7");
+}
+
+TEST(TerrainCatalogue, NamesAreTheCheckBoxCaptions) {
+  const TerrainCatalogue catalogue;
+  EXPECT_EQ(catalogue.TerrainName(0), "Clear ");
+  EXPECT_EQ(catalogue.TerrainName(11), "Fortification");
+  EXPECT_EQ(catalogue.TerrainName(15), "Impassable River");
+  EXPECT_EQ(catalogue.TerrainName(16), "Rough");
+  EXPECT_FALSE(IsKnownCode(-1));
+  EXPECT_TRUE(IsKnownCode(0));
+  EXPECT_TRUE(IsKnownCode(16));
+  EXPECT_FALSE(IsKnownCode(17));
+}
+
+TEST(IsStockMap, IgnoresCaseAndSurroundingSpaces) {
+  EXPECT_TRUE(IsStockMap(FromUtf8("ARRACT.MAP")));
+  EXPECT_TRUE(IsStockMap(FromUtf8("arract.map")));
+  EXPECT_TRUE(IsStockMap(FromUtf8("  Windsor.Map ")));
+  EXPECT_TRUE(IsStockMap(FromUtf8("VOLOKOL.MAP")));
+  EXPECT_FALSE(IsStockMap(FromUtf8("ARRACT.MAP.MAP")));
+  EXPECT_FALSE(IsStockMap(FromUtf8("ARRACT")));
+  EXPECT_FALSE(IsStockMap(FromUtf8("\tARRACT.MAP")));
+  EXPECT_FALSE(IsStockMap(FromUtf8("")));
+}
+
+TEST(FormatMapLine, MatchesTheReferenceExamples) {
+  EXPECT_EQ(Line("ARRACT.MAP", Summary({0, 1})), "* ARRACT.MAP            : Clear , City, ");
+  EXPECT_EQ(Line("MYMAP.MAP", Summary({3}, true)), "  MYMAP.MAP             : Forest, Unknown Groundstyle found");
+  EXPECT_EQ(Line("ABCDEFGHIJKLMNOPQRSTUV.MAP", Summary({5})), "ABCDEFGHIJKLMNOPQRSTUV.MAP: Hill, ");
+}
+
+TEST(FormatMapLine, ColumnHoldsUpToTwentyTwoCharacters) {
+  const std::string name22 = "ABCDEFGHIJKLMNOPQR.MAP";
+  ASSERT_EQ(name22.size(), 22u);
+  EXPECT_EQ(Line(name22, Summary({16})), "  " + name22 + ": Rough, ");
+  EXPECT_EQ(Line(name22, Summary({16}))->find(": "), kMapLineColumn);
+  EXPECT_EQ(Line("X" + name22, Summary({16})), "X" + name22 + ": Rough, ");
+  EXPECT_EQ(Line("A.MAP", Summary({}, true))->find(": "), kMapLineColumn);
+  // Leading spaces are part of the name; the stock test does not see them.
+  EXPECT_EQ(Line(" klin.map", Summary({9})), "*  klin.map             : Ocean, ");
+}
+
+TEST(FormatMapLine, CountsCharactersNotBytes) {
+  // 21 characters, 24 bytes in UTF-8: padded to the column by characters.
+  const std::string name = "\xC3\x9C" "bung\xE2\x82\xAC" "ABCDEFGHIJK.MAP";
+  EXPECT_EQ(Line(name, Summary({2})), "  " + name + " : Airfield, ");
+  // A byte that is not UTF-8 counts as one character and is written as it is.
+  const std::string raw = "\xFF" "ABCDEFGHIJKLMNOPQ.MAP";
+  EXPECT_EQ(Line(raw, Summary({2})), "  " + raw + ": Airfield, ");
+}
+
+TEST(FormatMapLine, ListsSelectedTerrainInCodeOrderOrNothing) {
+  EXPECT_EQ(Line("A.MAP", Summary({16, 0, 8, 15})),
+            "  A.MAP                 : Clear , Swamp, Impassable River, Rough, ");
+  EXPECT_EQ(Line("A.MAP", Summary({})), std::nullopt);
+  EXPECT_EQ(Line("ARRACT.MAP", Summary({}, true)), "* ARRACT.MAP            : Unknown Groundstyle found");
+}
+
+TEST(FormatMapLine, ControlCharactersKeepTheMapOnOneLine) {
+  EXPECT_EQ(Line("NEW\nLINE.MAP", Summary({1})), "  NEW?LINE.MAP          : City, ");
+  EXPECT_EQ(Line("TAB\tCR\r.MAP", Summary({1})), "  TAB?CR?.MAP           : City, ");
+}
+
+TEST(ReportHeader, HasEightLinesWithTheCount) {
+  EXPECT_EQ(ReportHeaderText(FromUtf8("/home/u/MAPS"), 3),
+            "Number of *.MAP files in /home/u/MAPS :  3\r\n"
+            "\r\n"
+            "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
+            "Only maps that contain groundstyles you search for, are listed.\r\n"
+            "\r\n"
+            "Mapname                 : Groundstyles found on map\r\n"
+            "===================================================\r\n"
+            "\r\n");
+  EXPECT_EQ(ReportHeaderText(FromUtf8("/m"), 40000).rfind("Number of *.MAP files in /m :  40000\r\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace scan

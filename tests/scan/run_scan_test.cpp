@@ -1,0 +1,208 @@
+#include "scan/run_scan.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "map_writer.h"
+#include "scan/report.h"
+
+namespace scan {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHeaderTail =
+    "\r\n"
+    "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
+    "Only maps that contain groundstyles you search for, are listed.\r\n"
+    "\r\n"
+    "Mapname                 : Groundstyles found on map\r\n"
+    "===================================================\r\n"
+    "\r\n";
+
+// A folder of maps, a report folder and a home folder, with HOME pointing at the latter.
+class RunScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(maps_);
+    fs::create_directories(reports_);
+    fs::create_directories(home_);
+    const char* old = std::getenv("HOME");
+    if (old != nullptr) old_home_ = old;
+    setenv("HOME", home_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (old_home_) {
+      setenv("HOME", old_home_->c_str(), 1);
+    } else {
+      unsetenv("HOME");
+    }
+  }
+
+  void AddMap(const std::string& name, std::vector<int> codes) {
+    tools::WriteFile(maps_ / name, tools::MapBytes(codes, static_cast<std::uint32_t>(names_.size() + 5)));
+    names_.push_back(platform::FromUtf8(name));
+  }
+
+  platform::Status Scan(const std::string& report_text, TerrainSelection selection = TerrainSelection::All()) {
+    return RunScan(platform::FromUtf8(report_text), maps_.native(), names_, selection, TerrainCatalogue(), busy_);
+  }
+
+  std::string Header(std::size_t count) const {
+    return "Number of *.MAP files in " + maps_.string() + " : " + " " + std::to_string(count) + "\r\n" +
+           kHeaderTail;
+  }
+
+  // Files in `folder`, to prove that no temporary was left behind.
+  static std::vector<std::string> Entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  tools::TempFolder temp_;
+  fs::path maps_ = temp_.path() / "maps";
+  fs::path reports_ = temp_.path() / "reports";
+  fs::path home_ = temp_.path() / "home";
+  std::vector<platform::NativeString> names_;
+  std::optional<std::string> old_home_;
+  std::string busy_log_;
+  BusyIndicator busy_{[this] { busy_log_ += "on "; }, [this] { busy_log_ += "off"; }};
+};
+
+TEST_F(RunScanTest, WritesTheWholeReport) {
+  AddMap("arract.map", {0, 1});
+  AddMap("EMPTY.MAP", {});  // clear terrain only, but clear is not selected below
+  AddMap("MYMAP.MAP", {3, 3, 200});
+  AddMap("ABCDEFGHIJKLMNOPQRSTUV.MAP", {5, 0});
+  auto selection = TerrainSelection::All();
+  selection.SetSelected(0, false);
+
+  ASSERT_TRUE(Scan("  " + reports_.string() + "  ", selection).ok());
+  EXPECT_EQ(busy_log_, "on off");
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
+            Header(4) +
+                "* arract.map            : City, \r\n"
+                "  MYMAP.MAP             : Forest, Unknown Groundstyle found\r\n"
+                "ABCDEFGHIJKLMNOPQRSTUV.MAP: Hill, \r\n");
+  EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
+}
+
+TEST_F(RunScanTest, ReportFolderTextIsTrimmedAndMayEndInASeparator) {
+  AddMap("KLIN.MAP", {9});
+  const std::string expected = Header(1) + "* KLIN.MAP              : Ocean, \r\n";
+  for (const std::string& text : {reports_.string(), reports_.string() + "/", "   " + reports_.string() + "/ "}) {
+    SCOPED_TRACE(text);
+    fs::remove(reports_ / "GroundStyles.txt");
+    ASSERT_TRUE(Scan(text).ok());
+    EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), expected);
+  }
+  EXPECT_FALSE(fs::exists(home_ / "GroundStyles.txt"));
+}
+
+TEST_F(RunScanTest, MissingOrEmptyReportFolderFallsBackToHome) {
+  AddMap("KLIN.MAP", {9});
+  for (const std::string& text : {(temp_.path() / "nowhere").string(), std::string(""), std::string("   ")}) {
+    SCOPED_TRACE(text);
+    fs::remove(home_ / "GroundStyles.txt");
+    ASSERT_TRUE(Scan(text).ok());
+    EXPECT_EQ(tools::ReadFile(home_ / "GroundStyles.txt"), Header(1) + "* KLIN.MAP              : Ocean, \r\n");
+  }
+  EXPECT_FALSE(fs::exists(temp_.path() / "nowhere"));
+}
+
+TEST_F(RunScanTest, ExistingReportIsReplacedNotAppended) {
+  tools::WriteFile(reports_ / "GroundStyles.txt", std::string(100000, 'x'));
+  AddMap("A.MAP", {16});
+  ASSERT_TRUE(Scan(reports_.string()).ok());
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), Header(1) + "  A.MAP                 : Rough, \r\n");
+}
+
+TEST_F(RunScanTest, EmptyListTouchesNothing) {
+  tools::WriteFile(reports_ / "GroundStyles.txt", "old report");
+  ASSERT_TRUE(Scan(reports_.string()).ok());
+  ASSERT_TRUE(Scan("").ok());
+  EXPECT_EQ(busy_log_, "");
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), "old report");
+  EXPECT_TRUE(Entries(home_).empty());
+}
+
+TEST_F(RunScanTest, WithNothingSelectedOnlyUnknownCodesAreListed) {
+  AddMap("A.MAP", {1, 2, 3});
+  AddMap("B.MAP", {1, -5});
+  ASSERT_TRUE(Scan(reports_.string(), TerrainSelection::None()).ok());
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
+            Header(2) + "  B.MAP                 : Unknown Groundstyle found\r\n");
+}
+
+TEST_F(RunScanTest, FolderEndingInASeparatorIsReadThroughADoubledOne) {
+  AddMap("A.MAP", {6});
+  const platform::NativeString folder = maps_.native() + "/";
+  ASSERT_TRUE(RunScan(reports_.native(), folder, names_, TerrainSelection::All(), TerrainCatalogue(), {}).ok());
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
+            "Number of *.MAP files in " + maps_.string() + "/ :  1\r\n" + kHeaderTail +
+                "  A.MAP                 : Mountain, \r\n");
+}
+
+TEST_F(RunScanTest, CountsPastSixteenBits) {
+  AddMap("A.MAP", {7});
+  names_.assign(40000, names_.front());
+  ASSERT_TRUE(Scan(reports_.string()).ok());
+  const std::string report = tools::ReadFile(reports_ / "GroundStyles.txt");
+  EXPECT_EQ(report.rfind(Header(40000), 0), 0u);
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 8 + 40000);
+}
+
+TEST_F(RunScanTest, MissingMapStopsTheScanAndKeepsTheOldReport) {
+  tools::WriteFile(reports_ / "GroundStyles.txt", "old report");
+  AddMap("A.MAP", {1});
+  names_.push_back(platform::FromUtf8("GONE.MAP"));
+  AddMap("C.MAP", {1});
+  const auto status = Scan(reports_.string());
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.message().rfind("cannot open \"" + (maps_ / "GONE.MAP").string() + "\": ", 0), 0u)
+      << status.message();
+  EXPECT_EQ(busy_log_, "on off");
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), "old report");
+  EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
+}
+
+TEST_F(RunScanTest, ReportThatIsAFolderIsAnError) {
+  fs::create_directory(reports_ / "GroundStyles.txt");
+  AddMap("A.MAP", {1});
+  const auto status = Scan(reports_.string());
+  ASSERT_FALSE(status.ok());
+  EXPECT_NE(status.message().find((reports_ / "GroundStyles.txt").string()), std::string::npos);
+  EXPECT_EQ(busy_log_, "on off");
+  EXPECT_TRUE(fs::is_directory(reports_ / "GroundStyles.txt"));
+  EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
+}
+
+TEST_F(RunScanTest, FallbackThatIsNotAFolderIsAnError) {
+  // The typed folder is a file, so the report falls back to home, which is a file too.
+  tools::WriteFile(temp_.path() / "file", "x");
+  setenv("HOME", (temp_.path() / "file").c_str(), 1);
+  AddMap("A.MAP", {1});
+  const auto status = Scan((temp_.path() / "file").string());
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.message().rfind("cannot create \"" + (temp_.path() / "file" / "GroundStyles.txt").string(), 0),
+            0u)
+      << status.message();
+  EXPECT_EQ(busy_log_, "on off");
+  EXPECT_EQ(tools::ReadFile(temp_.path() / "file"), "x");
+}
+
+TEST_F(RunScanTest, FailedWriteKeepsTheOldReport) {
+  tools::WriteFile(reports_ / "GroundStyles.txt", "old report");
+  for (int i = 0; i < 3000; ++i) AddMap("MAP" + std::to_string(i) + ".MAP", {i % 17});
+  platform::ScopedReportWriteLimit disk_full(100000);
+  const auto status = Scan(reports_.string());
+  ASSERT_FALSE(status.ok());
+  EXPECT_NE(status.message().find("No space left on device"), std::string::npos) << status.message();
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), "old report");
+  EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
+}
+
+}  // namespace
+}  // namespace scan

@@ -1,0 +1,81 @@
+#include "map_writer.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace tools {
+
+std::string MapBytes(const std::vector<int>& codes, std::uint32_t seed) {
+  constexpr std::size_t kHeader = 10, kRecord = 7, kRecords = 1800;
+  std::mt19937 random(seed);
+  std::string bytes(kHeader + kRecord * kRecords, '\0');
+  if (seed != 0) {
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xFF);
+  }
+  for (std::size_t k = 0; k < kRecords; ++k) {
+    const auto code = static_cast<std::uint16_t>(codes.empty() ? 0 : codes[k % codes.size()]);
+    bytes[kHeader + kRecord * k] = static_cast<char>(code & 0xFF);
+    bytes[kHeader + kRecord * k + 1] = static_cast<char>(code >> 8);
+  }
+  return bytes;
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+TempFolder::TempFolder() {
+  static std::random_device device;
+  const auto base = std::filesystem::temp_directory_path();
+  for (;;) {
+    path_ = base / ("groundstyles-test-" + std::to_string(device()));
+    if (std::filesystem::create_directory(path_)) break;
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                               ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> WriteSampleMaps(const std::filesystem::path& folder, int count) {
+  static const char* const kStockNames[] = {"ARRACT.MAP", "CAEN.MAP", "KLIN.MAP", "MALTA.MAP",
+                                            "SEDAN.MAP",  "TOBRUK.MAP"};
+  std::mt19937 random(2024);
+  std::vector<std::string> names;
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < count; ++i) {
+    std::string name;
+    if (i < static_cast<int>(std::size(kStockNames))) {
+      name = kStockNames[i];
+    } else {
+      std::ostringstream own;
+      own << "MAP" << (10000 + i) << ".MAP";
+      name = own.str();
+    }
+    // A handful of terrain types per map, and an unknown code in one map of nine.
+    std::vector<int> codes;
+    const int kinds = 1 + static_cast<int>(random() % 6);
+    for (int k = 0; k < kinds; ++k) codes.push_back(static_cast<int>(random() % 17));
+    if (i % 9 == 4) codes.push_back(i % 2 == 0 ? 17 : -1);
+    WriteFile(folder / name, MapBytes(codes, static_cast<std::uint32_t>(i + 1)));
+    names.push_back(name);
+  }
+  return names;
+}
+
+}  // namespace tools
