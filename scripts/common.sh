@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 # The packages every Linux build needs.
-BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins)
+BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins desktop-file-utils appstream)
 
 apt_updated=no
 

@@ -1,0 +1,24 @@
+// Listing a folder the way the window's folder and file lists show it.
+#pragma once
+
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// True when `name` ends in ".MAP", compared without regard to case.
+bool MatchesMapPattern(const NativeString& name);
+
+// Orders names without regard to case, ties by their bytes.
+bool NameLess(const NativeString& a, const NativeString& b);
+
+// The names of the files in `folder` (links followed) that match *.MAP, hidden
+// ones left out, in NameLess order.
+Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names);
+
+// The names of the folders in `folder` (links followed), hidden ones left
+// out, in NameLess order.
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names);
+
+}  // namespace platform

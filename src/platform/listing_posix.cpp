@@ -1,0 +1,68 @@
+// Folder listing on POSIX with readdir: the entry type saves a stat for all
+// but links and file systems that do not report it.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/listing.h"
+
+namespace platform {
+
+namespace {
+
+enum class Kind { kFile, kFolder, kOther };
+
+Kind KindOf(int dir_fd, const dirent& entry) {
+  switch (entry.d_type) {
+    case DT_REG:
+      return Kind::kFile;
+    case DT_DIR:
+      return Kind::kFolder;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+      struct stat info {};
+      if (::fstatat(dir_fd, entry.d_name, &info, 0) != 0) return Kind::kOther;  // e.g. a dangling link
+      if (S_ISREG(info.st_mode)) return Kind::kFile;
+      if (S_ISDIR(info.st_mode)) return Kind::kFolder;
+      return Kind::kOther;
+    }
+    default:
+      return Kind::kOther;
+  }
+}
+
+Status List(const NativeString& folder, Kind wanted, bool (*accept)(const NativeString&),
+            std::vector<NativeString>* names) {
+  names->clear();
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return FileError("list", folder, std::strerror(errno));
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;  // hidden, and "." and ".."
+    NativeString name = entry->d_name;
+    if (accept(name) && KindOf(::dirfd(dir), *entry) == wanted) names->push_back(std::move(name));
+    errno = 0;
+  }
+  const int error = errno;
+  ::closedir(dir);
+  if (error != 0) return FileError("list", folder, std::strerror(error));
+  std::sort(names->begin(), names->end(), NameLess);
+  return Status::Ok();
+}
+
+bool AnyName(const NativeString&) { return true; }
+
+}  // namespace
+
+Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
+  return List(folder, Kind::kFile, MatchesMapPattern, names);
+}
+
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names) {
+  return List(folder, Kind::kFolder, AnyName, names);
+}
+
+}  // namespace platform

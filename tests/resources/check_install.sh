@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, checks that the program, its
+# desktop entry, icons and AppStream metainfo land where desktops look for
+# them, and validates the entry and metainfo with the desktop's own tools.
+#   check_install.sh BUILD_DIR
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix" > /dev/null
+share=$prefix/share
+for file in "$prefix/bin/groundstyles" "$share/applications/groundstyles.desktop" \
+            "$share/metainfo/org.groundstyles.Groundstyles.metainfo.xml" \
+            "$share/icons/hicolor/16x16/apps/groundstyles.png" "$share/icons/hicolor/32x32/apps/groundstyles.png"; do
+  [ -f "$file" ] || { echo "not installed: ${file#"$prefix"/}"; exit 1; }
+done
+grep -q '<release version="2.00"' "$share/metainfo/org.groundstyles.Groundstyles.metainfo.xml"
+
+validated=0
+if command -v desktop-file-validate > /dev/null; then
+  desktop-file-validate "$share/applications/groundstyles.desktop"
+  validated=$((validated + 1))
+fi
+if command -v appstreamcli > /dev/null; then
+  appstreamcli validate --no-net "$share/metainfo/org.groundstyles.Groundstyles.metainfo.xml"
+  validated=$((validated + 1))
+fi
+echo "installed files present; $validated validator(s) ran"
