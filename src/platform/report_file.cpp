@@ -1,21 +1,20 @@
-// POSIX report replacement: write a temporary file in the report's folder,
-// fsync it, then rename it over the report.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+// Report replacement: the text goes to a temporary file in the report's
+// folder, which is synced and then renamed over the report.
+#include "platform/report_file.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 
-#include "platform/report_file.h"
+#include "platform/file_ops.h"
 
 namespace platform {
 
 namespace {
+
+using internal::FileHandle;
+using internal::kNoFile;
 
 constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
@@ -23,24 +22,20 @@ constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
 std::atomic<std::size_t> g_write_limit{kNoLimit};
 std::atomic<std::size_t> g_bytes_written{0};
 
-// write(2) until all is out; 0 on success, else errno.
-int WriteAll(int fd, const char* data, std::size_t size) {
+// Writes until all is out; 0 on success, else the system's error code.
+int WriteAll(FileHandle file, const char* data, std::size_t size) {
   while (size > 0) {
     std::size_t chunk = size;
-    const std::size_t limit = g_write_limit.load();
-    if (limit != kNoLimit) {
+    if (const std::size_t limit = g_write_limit.load(); limit != kNoLimit) {
       const std::size_t written = g_bytes_written.load();
-      if (written >= limit) return ENOSPC;
+      if (written >= limit) return internal::DiskFullError();
       chunk = std::min(chunk, limit - written);
     }
-    const ssize_t done = ::write(fd, data, chunk);
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    g_bytes_written += static_cast<std::size_t>(done);
+    std::size_t done = 0;
+    if (const int error = internal::WriteSome(file, data, chunk, &done); error != 0) return error;
+    g_bytes_written += done;
     data += done;
-    size -= static_cast<std::size_t>(done);
+    size -= done;
   }
   return 0;
 }
@@ -48,9 +43,8 @@ int WriteAll(int fd, const char* data, std::size_t size) {
 std::string RandomSuffix() {
   static std::atomic<std::uint64_t> counter{0};
   std::random_device device;
-  const std::uint64_t value =
-      (static_cast<std::uint64_t>(device()) << 32) ^ device() ^ (counter++ * 0x9E3779B97F4A7C15ull) ^
-      static_cast<std::uint64_t>(::getpid());
+  const std::uint64_t value = (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+                              (counter++ * 0x9E3779B97F4A7C15ull);
   static const char kHex[] = "0123456789abcdef";
   std::string text;
   for (int shift = 0; shift < 48; shift += 4) text += kHex[(value >> shift) & 0xF];
@@ -62,25 +56,26 @@ std::string RandomSuffix() {
 struct ReportFile::Impl {
   NativeString path;       // the report
   NativeString temporary;  // empty when the report is rewritten in place
-  int fd = -1;
+  FileHandle file = kNoFile;
   std::string buffer;
   bool committed = false;
 
   bool InPlace() const { return temporary.empty(); }
 
+  Status Failure(std::string_view verb, int error) const { return FileError(verb, path, internal::ErrorText(error)); }
+
   Status Flush() {
-    if (buffer.empty()) return Status::Ok();
-    const int error = WriteAll(fd, buffer.data(), buffer.size());
+    const int error = WriteAll(file, buffer.data(), buffer.size());
     buffer.clear();
-    return error == 0 ? Status::Ok() : FileError("write", path, std::strerror(error));
+    return error == 0 ? Status::Ok() : Failure("write", error);
   }
 };
 
 ReportFile::ReportFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 ReportFile::~ReportFile() {
-  if (impl_->fd >= 0) ::close(impl_->fd);
-  if (!impl_->committed && !impl_->InPlace()) ::unlink(impl_->temporary.c_str());
+  if (impl_->file != kNoFile) internal::Close(impl_->file);
+  if (!impl_->committed && !impl_->InPlace()) internal::Remove(impl_->temporary);
 }
 
 Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>* report) {
@@ -92,28 +87,18 @@ Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>*
 
   int error = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const NativeString temporary = folder + "." + name + "." + RandomSuffix() + ".tmp";
-    impl->fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (impl->fd >= 0) {
+    const NativeString temporary = folder + FromAscii(".") + name + FromAscii("." + RandomSuffix() + ".tmp");
+    error = internal::CreateNewFile(temporary, &impl->file);
+    if (error == 0) {
       impl->temporary = temporary;
       break;
     }
-    error = errno;
-    if (error != EEXIST) break;
+    if (!internal::IsAlreadyExists(error)) break;
   }
-
-  if (impl->fd < 0 && (error == EACCES || error == EPERM)) {
-    // The folder takes no new file; an existing, writable report is rewritten in place.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    struct stat info {};
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-      impl->fd = fd;
-    } else if (fd >= 0) {
-      ::close(fd);
-    }
+  // A folder that takes no new file: an existing, writable report is rewritten in place.
+  if (error != 0 && !(internal::IsAccessDenied(error) && internal::OpenForWriting(path, &impl->file) == 0)) {
+    return FileError("create", path, internal::ErrorText(error));
   }
-  if (impl->fd < 0) return FileError("create", path, std::strerror(error));
-
   impl->buffer.reserve(kBufferSize);
   report->reset(new ReportFile(std::move(impl)));
   return Status::Ok();
@@ -128,16 +113,18 @@ Status ReportFile::Append(std::string_view bytes) {
 
 Status ReportFile::Commit() {
   Impl& impl = *impl_;
-  if (impl.InPlace() && ::ftruncate(impl.fd, 0) != 0) {
-    return FileError("write", impl.path, std::strerror(errno));
+  if (impl.InPlace()) {
+    if (const int error = internal::Truncate(impl.file); error != 0) return impl.Failure("write", error);
   }
   if (Status status = impl.Flush(); !status.ok()) return status;
-  if (::fsync(impl.fd) != 0) return FileError("write", impl.path, std::strerror(errno));
-  const int fd = impl.fd;
-  impl.fd = -1;
-  if (::close(fd) != 0) return FileError("write", impl.path, std::strerror(errno));
-  if (!impl.InPlace() && ::rename(impl.temporary.c_str(), impl.path.c_str()) != 0) {
-    return FileError("replace", impl.path, std::strerror(errno));
+  if (const int error = internal::Sync(impl.file); error != 0) return impl.Failure("write", error);
+  const FileHandle file = impl.file;
+  impl.file = kNoFile;
+  if (const int error = internal::Close(file); error != 0) return impl.Failure("write", error);
+  if (!impl.InPlace()) {
+    if (const int error = internal::Replace(impl.temporary, impl.path); error != 0) {
+      return impl.Failure("replace", error);
+    }
   }
   impl.committed = true;
   return Status::Ok();
