@@ -7,6 +7,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # The packages every Linux build needs.
 BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins desktop-file-utils appstream)
 
+# And those the Windows cross-build and its test runs under wine need.
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64)
+
 apt_updated=no
 
 # ensure_packages PACKAGE...: installs those that are missing, nothing when all are there.

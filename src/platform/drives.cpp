@@ -24,7 +24,10 @@ bool Holds(const NativeString& root, const NativeString& path) {
 }  // namespace
 
 std::string DriveDisplayName(const Drive& drive) {
-  std::string text = ToUtf8(drive.root);
+  NativeString root = drive.root;
+  // A drive letter shows as "C:", without the separator of its root folder.
+  if (root.size() == 3 && root[1] == ':' && root[2] == kSeparator) root.pop_back();
+  std::string text = ToUtf8(root);
   if (!drive.label.empty()) text += " [" + drive.label + "]";
   return text;
 }

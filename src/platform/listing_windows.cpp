@@ -1,0 +1,54 @@
+// Folder listing on Windows: hidden and system entries are left out, as the
+// system's own file lists do.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/listing.h"
+#include "platform/windows_text.h"
+
+namespace platform {
+
+namespace {
+
+enum class Kind { kFile, kFolder };
+
+Status List(const NativeString& folder, Kind wanted, std::vector<NativeString>* names) {
+  names->clear();
+  NativeString pattern = folder;
+  if (!pattern.empty() && pattern.back() != kSeparator && pattern.back() != L'/') pattern += kSeparator;
+  pattern += L'*';
+  internal::QuietDriveErrors quiet;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return Status::Ok();  // an empty drive root
+    return FileError("list", folder, internal::WindowsErrorText(error));
+  }
+  do {
+    const NativeString name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+    const bool is_folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (wanted == Kind::kFolder ? is_folder : (!is_folder && MatchesMapPattern(name))) names->push_back(name);
+  } while (FindNextFileW(find, &entry));
+  const DWORD error = GetLastError();
+  FindClose(find);
+  if (error != ERROR_NO_MORE_FILES) return FileError("list", folder, internal::WindowsErrorText(error));
+  std::sort(names->begin(), names->end(), NameLess);
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
+  return List(folder, Kind::kFile, names);
+}
+
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names) {
+  return List(folder, Kind::kFolder, names);
+}
+
+}  // namespace platform

@@ -1,0 +1,130 @@
+// What only Windows shows: drive letters, '\', the ANSI code page, hidden and
+// system files. These run under wine, where C: is the wine prefix's drive.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "map_writer.h"
+#include "platform/drives.h"
+#include "platform/listing.h"
+#include "scan/report.h"
+#include "scan/run_scan.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::NativeString;
+
+const std::string kHeaderTail =
+    "\r\n"
+    "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
+    "Only maps that contain groundstyles you search for, are listed.\r\n"
+    "\r\n"
+    "Mapname                 : Groundstyles found on map\r\n"
+    "===================================================\r\n"
+    "\r\n";
+
+// Folders under C:\ that the test makes and removes, with any report it leaves in C:\.
+class DriveC : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), 1252u) << "these expectations are written for the Western code page";
+    fs::remove(L"C:\\GroundStyles.txt");
+  }
+  void TearDown() override {
+    for (const wchar_t* path : {L"C:\\maps", L"C:\\reports", L"C:\\ARRACT.MAP", L"C:\\GroundStyles.txt"}) {
+      std::error_code ignored;
+      fs::remove_all(path, ignored);
+    }
+  }
+
+  static platform::Status Scan(const NativeString& report_text, const NativeString& folder,
+                               const std::vector<NativeString>& names) {
+    return scan::RunScan(report_text, folder, names, scan::TerrainSelection::All(), scan::TerrainCatalogue(), {});
+  }
+};
+
+TEST_F(DriveC, ReportFolderIsTrimmedOrFallsBackToTheDriveRoot) {
+  fs::create_directories(L"C:\\maps");
+  fs::create_directories(L"C:\\reports");
+  tools::WriteFile(L"C:\\maps\\arract.map", tools::MapBytes({0, 1}, 4));
+  tools::WriteFile(L"C:\\maps\\OWN.MAP", tools::MapBytes({3, 77}, 5));
+  tools::WriteFile(L"C:\\maps\\PLAIN.MAP", tools::MapBytes({9}, 6));
+  const std::vector<NativeString> names = {L"arract.map", L"OWN.MAP", L"PLAIN.MAP"};
+  auto selection = scan::TerrainSelection::All();
+  selection.SetSelected(9, false);
+  const std::string expected = "Number of *.MAP files in C:\\maps :  3\r\n" + kHeaderTail +
+                               "* arract.map            : Clear , City, \r\n"
+                               "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n";
+
+  for (const NativeString& text : {NativeString(L"  C:\\reports  "), NativeString(L"C:\\reports\\")}) {
+    fs::remove(L"C:\\reports\\GroundStyles.txt");
+    ASSERT_TRUE(scan::RunScan(text, L"C:\\maps", names, selection, scan::TerrainCatalogue(), {}).ok());
+    EXPECT_EQ(tools::ReadFile(L"C:\\reports\\GroundStyles.txt"), expected);
+  }
+  ASSERT_TRUE(scan::RunScan(L"C:\\no such folder", L"C:\\maps", names, selection, scan::TerrainCatalogue(), {}).ok());
+  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), expected);
+  EXPECT_EQ(scan::ResolveReportFolder(L""), L"C:\\");
+  EXPECT_EQ(scan::ResolveReportFolder(L" c:\\reports"), L"c:\\reports\\");
+}
+
+TEST_F(DriveC, MapAtTheDriveRootIsReadThroughADoubledSeparator) {
+  tools::WriteFile(L"C:\\ARRACT.MAP", tools::MapBytes({16}, 7));
+  ASSERT_TRUE(Scan(L"C:\\", L"C:\\", {L"ARRACT.MAP"}).ok());
+  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"),
+            "Number of *.MAP files in C:\\ :  1\r\n" + kHeaderTail + "* ARRACT.MAP            : Rough, \r\n");
+}
+
+TEST_F(DriveC, NamesAreWrittenInTheCodePage) {
+  fs::create_directories(L"C:\\maps");
+  const NativeString western = L"\u00DCbung.MAP";       // in code page 1252
+  const NativeString chinese = L"\u5730\u56FE.MAP";      // not in it
+  const NativeString long_name = L"\u00C9" + NativeString(21, L'A') + L".MAP";  // 26 characters
+  for (const NativeString& name : {western, chinese, long_name}) {
+    tools::WriteFile(fs::path(L"C:\\maps") / name, tools::MapBytes({7}, 8));
+  }
+  ASSERT_TRUE(Scan(L"C:\\", L"C:\\maps", {western, chinese, long_name}).ok());
+  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"),
+            "Number of *.MAP files in C:\\maps :  3\r\n" + kHeaderTail +
+                "  \xDC" "bung.MAP             : Sand, \r\n"
+                "  ??.MAP                : Sand, \r\n"
+                "\xC9" + std::string(21, 'A') + ".MAP: Sand, \r\n");
+}
+
+TEST_F(DriveC, FileListLeavesOutHiddenSystemFilesAndFolders) {
+  fs::create_directories(L"C:\\maps\\X.MAP");
+  for (const wchar_t* name : {L"b.map", L"A.MAP", L"c.Map", L"HIDDEN.MAP", L"SYSTEM.MAP", L"notes.txt"}) {
+    tools::WriteFile(fs::path(L"C:\\maps") / name, "");
+  }
+  ASSERT_TRUE(SetFileAttributesW(L"C:\\maps\\HIDDEN.MAP", FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW(L"C:\\maps\\SYSTEM.MAP", FILE_ATTRIBUTE_SYSTEM));
+  std::vector<NativeString> names;
+  ASSERT_TRUE(platform::ListMapFiles(L"C:\\maps", &names).ok());
+  EXPECT_EQ(names, (std::vector<NativeString>{L"A.MAP", L"b.map", L"c.Map"}));
+  ASSERT_TRUE(platform::ListSubfolders(L"C:\\maps", &names).ok());
+  EXPECT_EQ(names, std::vector<NativeString>{L"X.MAP"});
+  const auto missing = platform::ListMapFiles(L"C:\\maps\\nothing", &names);
+  EXPECT_EQ(missing.message().rfind("cannot list \"C:\\maps\\nothing\": ", 0), 0u) << missing.message();
+}
+
+TEST(WindowsPlatform, FoldersDrivesAndDevices) {
+  EXPECT_TRUE(platform::FolderExists(L"C:\\"));
+  EXPECT_TRUE(platform::FolderExists(L"C:\\windows"));
+  EXPECT_FALSE(platform::FolderExists(L"C:\\windows\\notepad.exe"));
+  EXPECT_FALSE(platform::FolderExists(L"C:\\no such folder"));
+  EXPECT_FALSE(platform::FolderExists(L""));
+
+  const auto drives = platform::SystemDrives()->ListDrives();
+  const std::size_t c = platform::DriveIndexOf(drives, L"c:\\windows");
+  ASSERT_LT(c, drives.size());
+  EXPECT_EQ(drives[c].root, L"C:\\");
+  EXPECT_EQ(platform::DriveDisplayName({L"C:\\", ""}), "C:");
+  EXPECT_EQ(platform::DriveDisplayName({L"D:\\", "GAMES"}), "D: [GAMES]");
+
+  unsigned char buffer[16];
+  std::size_t length = 0;
+  const auto device = platform::ReadFileHead(L"NUL", buffer, sizeof buffer, &length);
+  EXPECT_EQ(device.message(), "cannot read \"NUL\": not a regular file");
+}
+
+}  // namespace
