@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -50,6 +51,24 @@ NativeString ReportFallbackFolder();
 // Opens read-only and without blocking; anything but a regular file is refused.
 Status ReadFileHead(const NativeString& path, unsigned char* buffer, std::size_t capacity,
                     std::size_t* length);
+
+// Reads the files of one folder by name, looking the folder up once instead of
+// once a file. A failure names the file as `folder` + kSeparator + `name`.
+class FolderFiles {
+ public:
+  explicit FolderFiles(NativeString folder);
+  ~FolderFiles();
+  FolderFiles(const FolderFiles&) = delete;
+  FolderFiles& operator=(const FolderFiles&) = delete;
+
+  // ReadFileHead for the file `name` in the folder.
+  Status ReadFileHead(const NativeString& name, unsigned char* buffer, std::size_t capacity,
+                      std::size_t* length) const;
+
+ private:
+  NativeString folder_;
+  std::intptr_t handle_ = -1;  // the open folder where the system offers that
+};
 
 // `cannot <verb> "<path>": <reason>`, the form of every file error the user sees.
 Status FileError(std::string_view verb, const NativeString& path, std::string_view reason);

@@ -66,7 +66,8 @@ std::string ToReportText(const NativeString& text) { return ToCodePage(CP_ACP, t
 std::size_t CharacterCount(const NativeString& text) { return text.size(); }
 
 bool FolderExists(const NativeString& path) {
-  if (path.empty()) return false;
+  // A name holding a NUL cannot exist; the system would see only its start.
+  if (path.empty() || path.find(L'\0') != NativeString::npos) return false;
   internal::QuietDriveErrors quiet;
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -74,18 +75,11 @@ bool FolderExists(const NativeString& path) {
 
 NativeString ReportFallbackFolder() { return L"C:\\"; }
 
-Status FileError(std::string_view verb, const NativeString& path, std::string_view reason) {
-  std::string message = "cannot ";
-  message += verb;
-  message += " \"";
-  message += ToUtf8(path);
-  message += "\": ";
-  message += reason;
-  return Status::Error(std::move(message));
-}
-
 Status ReadFileHead(const NativeString& path, unsigned char* buffer, std::size_t capacity, std::size_t* length) {
   *length = 0;
+  if (path.find(L'\0') != NativeString::npos) {
+    return FileError("open", path, internal::WindowsErrorText(ERROR_INVALID_NAME));
+  }
   internal::QuietDriveErrors quiet;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -109,6 +103,16 @@ Status ReadFileHead(const NativeString& path, unsigned char* buffer, std::size_t
   CloseHandle(file);
   *length = total;
   return Status::Ok();
+}
+
+// Windows has no opening relative to a folder here: each file is opened by its whole path.
+FolderFiles::FolderFiles(NativeString folder) : folder_(std::move(folder)) {}
+
+FolderFiles::~FolderFiles() = default;
+
+Status FolderFiles::ReadFileHead(const NativeString& name, unsigned char* buffer, std::size_t capacity,
+                                 std::size_t* length) const {
+  return platform::ReadFileHead(folder_ + kSeparator + name, buffer, capacity, length);
 }
 
 }  // namespace platform

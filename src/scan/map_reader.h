@@ -39,5 +39,8 @@ MapSummary SummarizeMap(std::span<const unsigned char> bytes, const TerrainSelec
 // system's reason when the file cannot be opened or read.
 platform::Status ReadMapSummary(const platform::NativeString& path, const TerrainSelection& selection,
                                 MapSummary* summary);
+// The same for the map `name` in `folder`.
+platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platform::NativeString& name,
+                                const TerrainSelection& selection, MapSummary* summary);
 
 }  // namespace scan

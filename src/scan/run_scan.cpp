@@ -44,14 +44,11 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
   if (auto status = platform::ReportFile::Create(report_path, &report); !status.ok()) return status;
   if (auto status = WriteReportHeader(*report, listed_folder, listed_names.size()); !status.ok()) return status;
 
-  platform::NativeString map_path = listed_folder;
-  map_path += platform::kSeparator;
-  const std::size_t folder_length = map_path.size();
+  // Each map is the listed folder + separator + its name; the folder is looked up once.
+  const platform::FolderFiles maps(listed_folder);
   for (const platform::NativeString& name : listed_names) {
-    map_path.resize(folder_length);
-    map_path += name;
     MapSummary summary;
-    if (auto status = ReadMapSummary(map_path, selection, &summary); !status.ok()) return status;
+    if (auto status = ReadMapSummary(maps, name, selection, &summary); !status.ok()) return status;
     if (std::optional<std::string> text = FormatMapLine(name, summary, catalogue)) {
       *text += kLineEnd;
       if (auto status = report->Append(*text); !status.ok()) return status;

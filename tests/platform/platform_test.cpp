@@ -76,5 +76,28 @@ TEST(ReadFileHead, ReadsUpToCapacityAndRefusesWhatIsNotAFile) {
   EXPECT_EQ(device.message(), "cannot read \"/dev/null\": not a regular file");
 }
 
+TEST(FolderFiles, ReadsByNameAndNamesTheWholePathWhenItCannot) {
+  tools::TempFolder temp;
+  fs::create_directory(temp.path() / "sub");
+  tools::WriteFile(temp.path() / "sub" / "A.MAP", "abc");
+  tools::WriteFile(temp.path() / "B.MAP", "de");
+  unsigned char buffer[8];
+  std::size_t length = 0;
+  const FolderFiles folder(temp.path().native());
+  ASSERT_TRUE(folder.ReadFileHead("B.MAP", buffer, sizeof buffer, &length).ok());
+  EXPECT_EQ(length, 2u);
+  ASSERT_TRUE(folder.ReadFileHead("sub/A.MAP", buffer, sizeof buffer, &length).ok());
+  EXPECT_EQ(length, 3u);
+  // A name starting with the separator stays inside the folder, as the joined path does.
+  ASSERT_TRUE(FolderFiles(temp.path().native()).ReadFileHead("/B.MAP", buffer, sizeof buffer, &length).ok());
+  EXPECT_EQ(length, 2u);
+  EXPECT_EQ(folder.ReadFileHead("C.MAP", buffer, sizeof buffer, &length).message(),
+            "cannot open \"" + (temp.path() / "C.MAP").string() + "\": No such file or directory");
+  EXPECT_EQ(FolderFiles("/no/such").ReadFileHead("C.MAP", buffer, sizeof buffer, &length).message(),
+            "cannot open \"/no/such/C.MAP\": No such file or directory");
+  EXPECT_EQ(folder.ReadFileHead(std::string("B.MAP\0x", 7), buffer, sizeof buffer, &length).message(),
+            "cannot open \"" + temp.path().string() + "/B.MAP?x\": Invalid argument");
+}
+
 }  // namespace
 }  // namespace platform
