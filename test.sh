@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # ./test.sh             builds and runs every test of the Linux build
+# ./test.sh --sanitize  builds and runs the same tests with AddressSanitizer
+#                       and UndefinedBehaviorSanitizer
 # ./test.sh --windows   cross-builds the scan and its tests for Windows and
 #                       runs them under wine
 source "$(dirname "$0")/scripts/common.sh"
@@ -9,6 +11,10 @@ case "${1:-}" in
     # CI builds with warnings as errors; otherwise the same build as ./run.sh.
     preset=default
     [ -n "${CI:-}" ] && preset=ci
+    ensure_packages "${BUILD_PACKAGES[@]}"
+    ;;
+  --sanitize)
+    preset=sanitize
     ensure_packages "${BUILD_PACKAGES[@]}"
     ;;
   --windows)
@@ -27,7 +33,7 @@ case "${1:-}" in
     wine cmd /c exit > /dev/null 2>&1 < /dev/null || true
     ;;
   *)
-    echo "usage: ./test.sh [--windows]" >&2
+    echo "usage: ./test.sh [--sanitize | --windows]" >&2
     exit 2
     ;;
 esac

@@ -39,6 +39,16 @@ const char kMessageCaption[] = "Groundstyles";
 
 QString ToQString(const platform::NativeString& text) { return QString::fromStdString(platform::ToUtf8(text)); }
 
+// A file or folder name as the lists show it: control characters (a name may
+// hold a line break) become '?', so that every entry keeps to one line.
+QString ShownName(const platform::NativeString& name) {
+  QString shown = ToQString(name);
+  for (QChar& c : shown) {
+    if (c.category() == QChar::Other_Control) c = QLatin1Char('?');
+  }
+  return shown;
+}
+
 platform::NativeString ToNative(const QString& text) { return platform::FromUtf8(text.toStdString()); }
 
 // `folder` + separator + `name`, without doubling a separator already there.
@@ -288,9 +298,9 @@ void Form1::fillDir1(const std::vector<platform::NativeString>& subfolders) {
     if (part.empty() || part == ".") continue;
     path = ChildPath(path, part.native());
     current->setExpanded(true);
-    current = addItem(current, path, ToQString(part.native()), open);
+    current = addItem(current, path, ShownName(part.native()), open);
   }
-  for (const platform::NativeString& name : subfolders) addItem(current, ChildPath(dir1Path_, name), ToQString(name), closed);
+  for (const platform::NativeString& name : subfolders) addItem(current, ChildPath(dir1Path_, name), ShownName(name), closed);
   current->setExpanded(true);
   Dir1->setCurrentItem(current);
   Dir1->scrollToItem(current);
@@ -307,7 +317,7 @@ void Form1::setFile1Path(const platform::NativeString& folder) {
   }
   QStringList shown;
   shown.reserve(static_cast<qsizetype>(names.size()));
-  for (const platform::NativeString& name : names) shown.push_back(ToQString(name));
+  for (const platform::NativeString& name : names) shown.push_back(ShownName(name));
   File1->addItems(shown);
   file1Names_ = std::move(names);
 }

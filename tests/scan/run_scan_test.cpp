@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "map_writer.h"
 #include "scan/report.h"
@@ -214,6 +217,79 @@ TEST_F(RunScanTest, FailedWriteKeepsTheOldReport) {
   EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), "old report");
   EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
 }
+
+#ifndef _WIN32  // under wine, making 40,000 files alone takes minutes
+TEST_F(RunScanTest, FortyThousandMapsAreAllCountedAndListed) {
+  // Maps of one record each keep the folder small.
+  const std::string one_record = tools::MapBytes({3}).substr(0, 17);
+  for (int i = 0; i < 40000; ++i) {
+    const std::string name = "M" + std::to_string(100000 + i) + ".MAP";
+    tools::WriteFile(maps_ / name, one_record);
+    names_.push_back(platform::FromUtf8(name));
+  }
+  ASSERT_TRUE(Scan(reports_.string()).ok());
+  const std::string report = tools::ReadFile(reports_ / "GroundStyles.txt");
+  EXPECT_EQ(report.rfind(Header(40000), 0), 0u);
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 8 + 40000);
+  EXPECT_NE(report.find("\r\n  M139999.MAP" + std::string(11, ' ') + ": Forest, \r\n"), std::string::npos);
+}
+
+TEST_F(RunScanTest, NamesOfEveryShapeAreReadAndWrittenOnOneLine) {
+  const std::string latin1 = "\xE9t\xE9.MAP";  // not UTF-8: three characters and .MAP
+  const std::string longest = std::string(251, 'A') + ".MAP";  // the longest name a folder holds
+  for (const std::string& name : {latin1, std::string("  LEADING.MAP"), std::string("WITH SPACE.MAP"),
+                                  std::string("NEW\nLINE.MAP"), longest}) {
+    AddMap(name, {11});
+  }
+  ASSERT_TRUE(Scan(reports_.string()).ok());
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
+            Header(5) + "  " + latin1 + "               : Fortification, \r\n" +
+                "    LEADING.MAP         : Fortification, \r\n"
+                "  WITH SPACE.MAP        : Fortification, \r\n"
+                "  NEW?LINE.MAP          : Fortification, \r\n" +
+                longest + ": Fortification, \r\n");
+}
+
+TEST_F(RunScanTest, WhatIsNoLongerAMapStopsTheScanWithoutHanging) {
+  tools::WriteFile(reports_ / "GroundStyles.txt", "old report");
+  AddMap("A.MAP", {1});
+  AddMap("B.MAP", {1});
+  fs::remove(maps_ / "B.MAP");
+  fs::create_directory(maps_ / "B.MAP");  // became a folder after it was listed
+  auto status = Scan(reports_.string());
+  EXPECT_EQ(status.message(), "cannot read \"" + (maps_ / "B.MAP").string() + "\": Is a directory");
+
+  fs::remove(maps_ / "B.MAP");
+  ASSERT_EQ(mkfifo((maps_ / "B.MAP").c_str(), 0600), 0);  // a pipe with no writer
+  status = Scan(reports_.string());
+  EXPECT_EQ(status.message(), "cannot read \"" + (maps_ / "B.MAP").string() + "\": not a regular file");
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), "old report");
+  EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
+}
+
+TEST_F(RunScanTest, LinksAreFollowedToMapsAndFoldersButReportLinksAreReplaced) {
+  AddMap("REAL.MAP", {2});
+  fs::create_symlink(maps_ / "REAL.MAP", maps_ / "LINK.MAP");
+  names_.push_back("LINK.MAP");
+  fs::create_directory_symlink(reports_, temp_.path() / "report-link");
+  tools::WriteFile(temp_.path() / "elsewhere.txt", "not to be written through");
+  fs::create_symlink(temp_.path() / "elsewhere.txt", reports_ / "GroundStyles.txt");
+
+  ASSERT_TRUE(Scan((temp_.path() / "report-link").string()).ok());
+  EXPECT_FALSE(fs::is_symlink(reports_ / "GroundStyles.txt"));
+  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
+            Header(2) + "  REAL.MAP              : Airfield, \r\n  LINK.MAP              : Airfield, \r\n");
+  EXPECT_EQ(tools::ReadFile(temp_.path() / "elsewhere.txt"), "not to be written through");
+}
+
+TEST_F(RunScanTest, ReportFolderTextWithANulFallsBackToHome) {
+  AddMap("A.MAP", {2});
+  const platform::NativeString text = reports_.native() + std::string("\0/elsewhere", 11);
+  ASSERT_TRUE(RunScan(text, maps_.native(), names_, TerrainSelection::All(), TerrainCatalogue(), {}).ok());
+  EXPECT_TRUE(fs::exists(home_ / "GroundStyles.txt"));
+  EXPECT_FALSE(fs::exists(reports_ / "GroundStyles.txt"));
+}
+#endif
 
 }  // namespace
 }  // namespace scan

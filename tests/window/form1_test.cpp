@@ -260,6 +260,25 @@ TEST_F(Form1Test, WhenHomeIsNotReadyEitherTheMessageComesOnce) {
   }
 }
 
+TEST_F(Form1Test, NamesThatAreNotUtf8AreShownDecodedAndScannedAsTheyAre) {
+  const fs::path odd = temp_.path() / "odd";
+  fs::create_directory(odd);
+  const std::string latin1 = "\xE9t\xE9.MAP";
+  tools::WriteFile(odd / latin1, tools::MapBytes({13}));
+  tools::WriteFile(odd / "NEW\nLINE.MAP", tools::MapBytes({13}));
+  fs::current_path(odd);
+  auto form = MakeForm();
+  ASSERT_EQ(form->File1->count(), 2);
+  EXPECT_EQ(form->File1->item(0)->text(), "NEW?LINE.MAP");  // one line in the list too
+  EXPECT_EQ(form->File1->item(1)->text(), QString::fromUtf8("\xEF\xBF\xBDt\xEF\xBF\xBD.MAP"));
+  form->Text1->setText(QString::fromStdString(card_.string()));
+  form->Command1->click();
+  EXPECT_TRUE(form->messages.empty());
+  const std::string report = tools::ReadFile(card_ / "GroundStyles.txt");
+  EXPECT_NE(report.find("\r\n  " + latin1 + "               : Stream, \r\n"), std::string::npos);
+  EXPECT_NE(report.find("\r\n  NEW?LINE.MAP          : Stream, \r\n"), std::string::npos);
+}
+
 TEST_F(Form1Test, FileListHoldsTensOfThousandsOfMaps) {
   const fs::path big = temp_.path() / "big";
   fs::create_directory(big);
