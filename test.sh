@@ -26,8 +26,11 @@ case "${1:-}" in
       mkdir -p "$WINEPREFIX"
       wineboot --init > /dev/null 2>&1 || true
     fi
-    # One wine server, with its services started here rather than inside a
-    # test (where they would hold the test's output open), for the whole run.
+    # One persistent wine server, with its services started here rather than
+    # inside a test (where they would hold the test's output open), for the
+    # whole run. A server left from setting up the prefix goes first.
+    wineserver --kill 2> /dev/null || true
+    wineserver --wait 2> /dev/null || true
     wineserver --persistent
     trap 'wineserver --kill 2> /dev/null || true' EXIT
     wine cmd /c exit > /dev/null 2>&1 < /dev/null || true
