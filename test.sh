@@ -22,6 +22,8 @@ case "${1:-}" in
     ensure_packages "${WINDOWS_PACKAGES[@]}"
     # wine keeps its Windows installation in the build folder.
     export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all
+    # No .NET or HTML engine is needed, so wine does not offer to install them.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -d "$WINEPREFIX" ]; then
       mkdir -p "$WINEPREFIX"
       wineboot --init > /dev/null 2>&1 || true

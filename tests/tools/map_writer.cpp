@@ -1,5 +1,8 @@
 #include "map_writer.h"
 
+#include <stdlib.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -50,6 +53,39 @@ TempFolder::~TempFolder() {
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                ignored);
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReportHeader(const std::string& folder, std::size_t count) {
+  return "Number of *.MAP files in " + folder + " :  " + std::to_string(count) +
+         "\r\n\r\n"
+         "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
+         "Only maps that contain groundstyles you search for, are listed.\r\n\r\n"
+         "Mapname                 : Groundstyles found on map\r\n"
+         "===================================================\r\n\r\n";
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+  if (const char* old = std::getenv(name)) {
+    had_value_ = true;
+    old_value_ = old;
+  }
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());
+#else
+  setenv(name, value.c_str(), 1);
+#endif
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+#ifdef _WIN32
+  _putenv_s(name_, had_value_ ? old_value_.c_str() : "");
+#else
+  if (had_value_) {
+    setenv(name_, old_value_.c_str(), 1);
+  } else {
+    unsetenv(name_);
+  }
+#endif
 }
 
 std::vector<std::string> WriteSampleMaps(const std::filesystem::path& folder, int count) {

@@ -33,6 +33,23 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// The report's eight header lines for `count` maps in `folder`.
+std::string ReportHeader(const std::string& folder, std::size_t count);
+
+// Sets an environment variable for the life of the object (HOME, mostly).
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+  bool had_value_ = false;
+  std::string old_value_;
+};
+
 // Fills `folder` with `count` generated maps with a mix of terrain, some named
 // as stock maps, some holding unknown codes; returns their names.
 std::vector<std::string> WriteSampleMaps(const std::filesystem::path& folder, int count);

@@ -15,21 +15,13 @@ namespace {
 namespace fs = std::filesystem;
 using platform::NativeString;
 
-const std::string kHeaderTail =
-    "\r\n"
-    "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
-    "Only maps that contain groundstyles you search for, are listed.\r\n"
-    "\r\n"
-    "Mapname                 : Groundstyles found on map\r\n"
-    "===================================================\r\n"
-    "\r\n";
-
-// Folders under C:\ that the test makes and removes, with any report it leaves in C:\.
+// Makes C:\maps and removes it, C:\reports and whatever report went to C:\.
 class DriveC : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(GetACP(), 1252u) << "these expectations are written for the Western code page";
-    fs::remove(L"C:\\GroundStyles.txt");
+    TearDown();
+    fs::create_directories(L"C:\\maps");
   }
   void TearDown() override {
     for (const wchar_t* path : {L"C:\\maps", L"C:\\reports", L"C:\\ARRACT.MAP", L"C:\\GroundStyles.txt"}) {
@@ -37,15 +29,14 @@ class DriveC : public ::testing::Test {
       fs::remove_all(path, ignored);
     }
   }
-
   static platform::Status Scan(const NativeString& report_text, const NativeString& folder,
-                               const std::vector<NativeString>& names) {
-    return scan::RunScan(report_text, folder, names, scan::TerrainSelection::All(), scan::TerrainCatalogue(), {});
+                               const std::vector<NativeString>& names,
+                               scan::TerrainSelection selection = scan::TerrainSelection::All()) {
+    return scan::RunScan(report_text, folder, names, selection, scan::TerrainCatalogue(), {});
   }
 };
 
 TEST_F(DriveC, ReportFolderIsTrimmedOrFallsBackToTheDriveRoot) {
-  fs::create_directories(L"C:\\maps");
   fs::create_directories(L"C:\\reports");
   tools::WriteFile(L"C:\\maps\\arract.map", tools::MapBytes({0, 1}, 4));
   tools::WriteFile(L"C:\\maps\\OWN.MAP", tools::MapBytes({3, 77}, 5));
@@ -53,16 +44,15 @@ TEST_F(DriveC, ReportFolderIsTrimmedOrFallsBackToTheDriveRoot) {
   const std::vector<NativeString> names = {L"arract.map", L"OWN.MAP", L"PLAIN.MAP"};
   auto selection = scan::TerrainSelection::All();
   selection.SetSelected(9, false);
-  const std::string expected = "Number of *.MAP files in C:\\maps :  3\r\n" + kHeaderTail +
+  const std::string expected = tools::ReportHeader("C:\\maps", 3) +
                                "* arract.map            : Clear , City, \r\n"
                                "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n";
-
   for (const NativeString& text : {NativeString(L"  C:\\reports  "), NativeString(L"C:\\reports\\")}) {
     fs::remove(L"C:\\reports\\GroundStyles.txt");
-    ASSERT_TRUE(scan::RunScan(text, L"C:\\maps", names, selection, scan::TerrainCatalogue(), {}).ok());
+    ASSERT_TRUE(Scan(text, L"C:\\maps", names, selection).ok());
     EXPECT_EQ(tools::ReadFile(L"C:\\reports\\GroundStyles.txt"), expected);
   }
-  ASSERT_TRUE(scan::RunScan(L"C:\\no such folder", L"C:\\maps", names, selection, scan::TerrainCatalogue(), {}).ok());
+  ASSERT_TRUE(Scan(L"C:\\no such folder", L"C:\\maps", names, selection).ok());
   EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), expected);
   EXPECT_EQ(scan::ResolveReportFolder(L""), L"C:\\");
   EXPECT_EQ(scan::ResolveReportFolder(L" c:\\reports"), L"c:\\reports\\");
@@ -72,23 +62,21 @@ TEST_F(DriveC, MapAtTheDriveRootIsReadThroughADoubledSeparator) {
   tools::WriteFile(L"C:\\ARRACT.MAP", tools::MapBytes({16}, 7));
   ASSERT_TRUE(Scan(L"C:\\", L"C:\\", {L"ARRACT.MAP"}).ok());
   EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"),
-            "Number of *.MAP files in C:\\ :  1\r\n" + kHeaderTail + "* ARRACT.MAP            : Rough, \r\n");
+            tools::ReportHeader("C:\\", 1) + "* ARRACT.MAP            : Rough, \r\n");
 }
 
-TEST_F(DriveC, NamesAreWrittenInTheCodePage) {
-  fs::create_directories(L"C:\\maps");
-  const NativeString western = L"\u00DCbung.MAP";       // in code page 1252
-  const NativeString chinese = L"\u5730\u56FE.MAP";      // not in it
+TEST_F(DriveC, NamesAreWrittenInTheCodePageAndCountedInUtf16) {
+  const NativeString western = L"\u00DCbung.MAP";                             // in code page 1252
+  const NativeString chinese = L"\u5730\u56FE.MAP";                           // not in it
   const NativeString long_name = L"\u00C9" + NativeString(21, L'A') + L".MAP";  // 26 characters
   for (const NativeString& name : {western, chinese, long_name}) {
     tools::WriteFile(fs::path(L"C:\\maps") / name, tools::MapBytes({7}, 8));
   }
   ASSERT_TRUE(Scan(L"C:\\", L"C:\\maps", {western, chinese, long_name}).ok());
-  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"),
-            "Number of *.MAP files in C:\\maps :  3\r\n" + kHeaderTail +
-                "  \xDC" "bung.MAP             : Sand, \r\n"
-                "  ??.MAP                : Sand, \r\n"
-                "\xC9" + std::string(21, 'A') + ".MAP: Sand, \r\n");
+  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), tools::ReportHeader("C:\\maps", 3) +
+                                                          "  \xDC" "bung.MAP             : Sand, \r\n"
+                                                          "  ??.MAP                : Sand, \r\n"
+                                                          "\xC9" + std::string(21, 'A') + ".MAP: Sand, \r\n");
 }
 
 TEST_F(DriveC, FileListLeavesOutHiddenSystemFilesAndFolders) {
@@ -108,23 +96,21 @@ TEST_F(DriveC, FileListLeavesOutHiddenSystemFilesAndFolders) {
 }
 
 TEST(WindowsPlatform, FoldersDrivesAndDevices) {
-  EXPECT_TRUE(platform::FolderExists(L"C:\\"));
   EXPECT_TRUE(platform::FolderExists(L"C:\\windows"));
-  EXPECT_FALSE(platform::FolderExists(L"C:\\windows\\notepad.exe"));
-  EXPECT_FALSE(platform::FolderExists(L"C:\\no such folder"));
-  EXPECT_FALSE(platform::FolderExists(L""));
-
+  for (const NativeString& other : {NativeString(L"C:\\windows\\notepad.exe"), NativeString(L"C:\\no such folder"),
+                                    NativeString(), NativeString(L"C:\\windows\0x", 12)}) {
+    EXPECT_FALSE(platform::FolderExists(other));
+  }
   const auto drives = platform::SystemDrives()->ListDrives();
   const std::size_t c = platform::DriveIndexOf(drives, L"c:\\windows");
   ASSERT_LT(c, drives.size());
   EXPECT_EQ(drives[c].root, L"C:\\");
   EXPECT_EQ(platform::DriveDisplayName({L"C:\\", ""}), "C:");
   EXPECT_EQ(platform::DriveDisplayName({L"D:\\", "GAMES"}), "D: [GAMES]");
-
   unsigned char buffer[16];
   std::size_t length = 0;
-  const auto device = platform::ReadFileHead(L"NUL", buffer, sizeof buffer, &length);
-  EXPECT_EQ(device.message(), "cannot read \"NUL\": not a regular file");
+  EXPECT_EQ(platform::ReadFileHead(L"NUL", buffer, sizeof buffer, &length).message(),
+            "cannot read \"NUL\": not a regular file");
 }
 
 }  // namespace
