@@ -2,17 +2,20 @@
 # ./run.sh [FOLDER]: installs what the build needs, builds, and starts the
 # program in FOLDER, so that its lists open there. Without FOLDER it opens a
 # folder of generated sample maps in the build folder.
-source "$(dirname "$0")/scripts/common.sh"
-
 if [ $# -gt 1 ]; then
   echo "usage: ./run.sh [FOLDER]" >&2
   exit 2
 fi
 folder=${1:-}
-if [ -n "$folder" ] && [ ! -d "$folder" ]; then
-  echo "run.sh: $folder is not a folder" >&2
-  exit 2
+if [ -n "$folder" ]; then
+  if [ ! -d "$folder" ]; then
+    echo "run.sh: $folder is not a folder" >&2
+    exit 2
+  fi
+  folder=$(cd "$folder" && pwd)  # before the set-up moves to the project folder
 fi
+
+source "$(dirname "$0")/scripts/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}"
 build_preset default groundstyles groundstyles_mapgen

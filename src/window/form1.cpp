@@ -228,9 +228,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 void Form1::Drive1_Change(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= drives_.size()) return;
   const platform::Drive& drive = drives_[static_cast<std::size_t>(index)];
+  // The drive's last folder, or its root when that folder has gone since.
   const auto remembered = driveFolders_.find(drive.root);
-  const platform::NativeString folder = remembered == driveFolders_.end() ? drive.root : remembered->second;
-  if (setDir1Path(folder).ok()) return;
+  if (remembered != driveFolders_.end() && setDir1Path(remembered->second).ok()) return;
+  if (setDir1Path(drive.root).ok()) return;
 
   if (fallingBack_) {
     // The fall-back drive is not ready either: keep the lists where they were.

@@ -207,6 +207,14 @@ TEST_F(Form1Test, DrivesRememberTheirFolderAndNotReadyFallsBackHome) {
   EXPECT_EQ(form->dir1Path(), maps_.native());  // at its last folder
   EXPECT_EQ(form->file1Path(), maps_.native());
 
+  // A last folder that has gone since leaves the drive at its root.
+  emit form->Dir1->itemActivated(form->Dir1->currentItem()->child(0), 0);  // maps/more
+  form->Drive1->setCurrentIndex(2);
+  fs::remove_all(maps_ / "more");
+  form->Drive1->setCurrentIndex(0);
+  EXPECT_EQ(form->dir1Path(), disk_.native());
+  EXPECT_EQ(form->messages.size(), 1u);
+
   form->Drive1->setCurrentIndex(2);
   // Home on the chosen drive, or on another with no medium: one message, and the lists stay together.
   for (const fs::path& home : {usb_ / "home", cdrom_ / "home"}) {
