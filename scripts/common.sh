@@ -29,13 +29,12 @@ ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
-# build_preset PRESET [TARGET...]: configures when needed and builds.
+# build_preset PRESET [TARGET...]: configures (quick once done, and it picks
+# up changed presets) and builds what changed.
 build_preset() {
   local preset=$1
   shift
-  if [ ! -f "build/$preset/CMakeCache.txt" ]; then
-    cmake --preset "$preset"
-  fi
+  cmake --preset "$preset" > /dev/null
   if [ $# -gt 0 ]; then
     cmake --build --preset "$preset" --parallel "$(nproc)" --target "$@"
   else
