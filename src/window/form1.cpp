@@ -332,6 +332,8 @@ void Form1::selectDriveSilently(std::size_t index) {
 void Form1::setBusy(bool busy) {
   if (busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Let the window system show the cursor before the scan holds the thread.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   } else {
     QApplication::restoreOverrideCursor();
   }
