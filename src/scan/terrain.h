@@ -16,19 +16,16 @@ constexpr bool IsKnownCode(int code) { return code >= 0 && code < kTerrainCodeCo
 // The display name of each known code, indexed by code. The report prints these.
 class TerrainCatalogue {
  public:
-  using Names = std::array<std::string, kTerrainCodeCount>;
-
-  // The built-in names, "Clear " (with its trailing space) to "Rough".
+  // The built-in names, "Clear " (with its trailing space) to "Rough"; the
+  // window replaces them with its check-box captions.
   TerrainCatalogue();
-  // Names copied from elsewhere, e.g. the window's check-box captions.
-  explicit TerrainCatalogue(Names names) : names_(std::move(names)) {}
 
   // The display name of a known code.
   const std::string& TerrainName(int code) const { return names_.at(static_cast<std::size_t>(code)); }
   void SetTerrainName(int code, std::string name) { names_.at(static_cast<std::size_t>(code)) = std::move(name); }
 
  private:
-  Names names_;
+  std::array<std::string, kTerrainCodeCount> names_;
 };
 
 // One on/off flag per known code; all off when constructed.

@@ -167,12 +167,9 @@ void Form1::openWorkingFolder() {
   platform::NativeString folder = std::filesystem::current_path(error).native();
   if (error) folder = platform::ReportFallbackFolder();
   selectDriveSilently(platform::DriveIndexOf(drives_, folder));
-  if (platform::Status status = setDir1Path(folder); !status.ok()) {
-    // The folder can no longer be listed: show it with no subfolders and no maps.
-    dir1Path_ = folder;
-    fillDir1({});
-    setFile1Path(folder);
-  }
+  // A folder that can no longer be listed is shown with no subfolders (and
+  // File1 says why it has no maps).
+  if (!setDir1Path(folder).ok()) showDir1Folder(folder, {});
 }
 
 void Form1::Form1_Load() {
@@ -262,6 +259,11 @@ void Form1::Dir1_Change() { setFile1Path(dir1Path_); }
 platform::Status Form1::setDir1Path(const platform::NativeString& folder) {
   std::vector<platform::NativeString> subfolders;
   if (platform::Status status = platform::ListSubfolders(folder, &subfolders); !status.ok()) return status;
+  showDir1Folder(folder, subfolders);
+  return platform::Status::Ok();
+}
+
+void Form1::showDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders) {
   dir1Path_ = folder;
   const std::size_t drive = platform::DriveIndexOf(drives_, folder);
   if (drive < drives_.size()) {
@@ -270,7 +272,6 @@ platform::Status Form1::setDir1Path(const platform::NativeString& folder) {
   }
   fillDir1(subfolders);
   Dir1_Change();
-  return platform::Status::Ok();
 }
 
 // The folder tree: the drive's root, each folder down to the current one, and

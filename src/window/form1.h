@@ -77,6 +77,8 @@ class Form1 : public QWidget {
 
   // Moves Dir1 to `folder`, fails when the folder cannot be listed.
   platform::Status setDir1Path(const platform::NativeString& folder);
+  // Makes `folder` Dir1's path, showing `subfolders` under it, and lets File1 follow.
+  void showDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders);
   void fillDir1(const std::vector<platform::NativeString>& subfolders);
   void setFile1Path(const platform::NativeString& folder);
   void selectDriveSilently(std::size_t index);
