@@ -19,7 +19,7 @@ source "$(dirname "$0")/scripts/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}"
 build_preset default groundstyles groundstyles_mapgen
-program=$PWD/build/default/src/window/groundstyles
+program=$PWD/build/default/src/window/qt/groundstyles
 
 if [ -z "$folder" ]; then
   folder=build/default/sample-maps

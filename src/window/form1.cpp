@@ -1,55 +1,29 @@
 #include "form1.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QFocusEvent>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QStyle>
-#include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 #include "platform/listing.h"
 #include "scan/run_scan.h"
 #include "scan/text.h"
 
+namespace window {
+
 namespace {
 
-// The layout is drawn in twips; 15 twips make one device-independent pixel.
-constexpr int kTwipsPerPixel = 15;
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
-}
-
-constexpr int kClientWidth = 7920;
-constexpr int kClientHeight = 7110;
-
-const char kTitle[] = "PG2 - Ground Style Checker - version ";
-const char kNotice[] =
+constexpr std::string_view kTitle = "PG2 - Ground Style Checker - version ";
+constexpr std::string_view kNotice =
     "NB: This tool will check for groundstyles in PG2 *.MAP files only."
     "Allthough other SSI-games has *.MAP files too, they have other recordlayout, which is not supported.";
-const char kMessageCaption[] = "Groundstyles";
+// Message boxes wrap at spaces; a longer unbroken run would widen them past the screen.
+constexpr std::size_t kMessageWordWidth = 64;
 
-QString ToQString(const platform::NativeString& text) { return QString::fromStdString(platform::ToUtf8(text)); }
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// A file or folder name as the lists show it: control characters (a name may
-// hold a line break) become '?', so that every entry keeps to one line.
-QString ShownName(const platform::NativeString& name) {
-  QString shown = ToQString(name);
-  for (QChar& c : shown) {
-    if (c.category() == QChar::Other_Control) c = QLatin1Char('?');
-  }
-  return shown;
+std::size_t CharacterCount(std::string_view utf8) {
+  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return !IsContinuationByte(c); }));
 }
-
-platform::NativeString ToNative(const QString& text) { return platform::FromUtf8(text.toStdString()); }
 
 // `folder` + separator + `name`, without doubling a separator already there.
 platform::NativeString ChildPath(const platform::NativeString& folder, const platform::NativeString& name) {
@@ -60,287 +34,240 @@ platform::NativeString ChildPath(const platform::NativeString& folder, const pla
 
 }  // namespace
 
-Form1::Form1(std::unique_ptr<platform::DriveSource> drives, QWidget* parent)
-    : QWidget(parent),
-      Label3(new QLabel(this)),
-      Label1(new QLabel(this)),
-      Label2(new QLabel(this)),
-      Text1(new QLineEdit(this)),
-      Drive1(new QComboBox(this)),
-      Dir1(new QTreeWidget(this)),
-      File1(new QListWidget(this)),
-      Frame1(new QGroupBox(this)),
-      Check1{},
-      Command1(new QPushButton(this)),
-      Command2(new QPushButton(this)),
-      driveSource_(std::move(drives)) {
-  createControls();
-  createCheckBoxes();
-  placeControls();
-  setTabOrder();
-  openWorkingFolder();
-
-  connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-  connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-  connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
-  connect(Dir1, &QTreeWidget::itemActivated, this, &Form1::Dir1_Open);
-  Text1->installEventFilter(this);
-
-  Form1_Load();
-}
-
-Form1::~Form1() = default;
-
-void Form1::createControls() {
-  // The layout is measured for a small dialog font; the platform's family at
-  // 8 points keeps every caption inside its control.
-  QFont small = font();
-  small.setPointSize(8);
-  setFont(small);
-
-  Label1->setText(QStringLiteral(
-      "Select the folder where your *.MAP fiels are located and press the \"Check mapfiles\" button. "
-      "A report will be saved in the folder you type in the textbox to the right as \"Groundstyles.txt\""));
-  Label2->setText(QStringLiteral("Type in the name of the folder you want the report saved in:"));
-  for (QLabel* label : {Label1, Label2, Label3}) {
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+std::string WrapLongWords(const std::string& text, std::size_t width) {
+  std::string out;
+  std::size_t piece = 0;  // where in `out` the current run without a space starts
+  std::size_t count = 0;  // its characters
+  std::size_t after_separator = std::string::npos;  // just past its last separator
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t length = 1;
+    while (i + length < text.size() && length < 4 && IsContinuationByte(text[i + length])) ++length;
+    const std::string_view character(text.data() + i, length);
+    i += length;
+    if (character == " " || character == "\r" || character == "\n") {
+      out += character;
+      piece = out.size();
+      count = 0;
+      after_separator = std::string::npos;
+      continue;
+    }
+    if (count == width) {
+      // After the last separator, unless that would leave the line less than half full.
+      const bool at_separator = after_separator != std::string::npos &&
+                                CharacterCount(std::string_view(out).substr(piece, after_separator - piece)) >= width / 2;
+      const std::size_t at = at_separator ? after_separator : out.size();
+      out.insert(at, "\r\n");
+      piece = at + 2;
+      count = CharacterCount(std::string_view(out).substr(piece));
+      after_separator = std::string::npos;
+    }
+    out += character;
+    ++count;
+    if (character == "/" || character == "\\") after_separator = out.size();
   }
-  QFont notice(QStringLiteral("MS Sans Serif"));
-  notice.setPointSizeF(9.75);
-  notice.setWeight(QFont::Bold);
-  Label3->setFont(notice);
-
-  Frame1->setTitle(QStringLiteral("Search only for these groundstyles"));
-  Command1->setText(QStringLiteral("Check mapfiles"));
-  Command2->setText(QStringLiteral("End Program"));
-
-  Dir1->setHeaderHidden(true);
-  Dir1->setRootIsDecorated(false);
-  Dir1->setItemsExpandable(false);
-  Dir1->setIndentation(10);
-  // Deep folders scroll sideways instead of being cut short.
-  Dir1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  Dir1->header()->setStretchLastSection(false);
-  File1->setSelectionMode(QAbstractItemView::SingleSelection);
+  return out;
 }
 
-void Form1::createCheckBoxes() {
-  const scan::TerrainCatalogue builtIn;
-  for (int code = 0; code < scan::kTerrainCodeCount; ++code) {
-    Check1[static_cast<std::size_t>(code)] =
-        new QCheckBox(QString::fromStdString(builtIn.TerrainName(code)), Frame1);
+std::string ShownName(const platform::NativeString& name) {
+  std::string shown = platform::ToUtf8(name);
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(shown[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown[i] = '?';
+    } else if (byte == 0xC2 && i + 1 < shown.size() && static_cast<unsigned char>(shown[i + 1]) < 0xA0) {
+      shown.replace(i, 2, "?");  // U+0080..U+009F
+    }
   }
+  return shown;
 }
 
-void Form1::placeControls() {
-  setFixedSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
-  Drive1->setGeometry(Twips(120, 1755, 2055, 315));
-  Dir1->setGeometry(Twips(120, 2160, 2055, 4365));
-  File1->setGeometry(Twips(2280, 1755, 2055, 4770));
-  Command1->setGeometry(Twips(240, 6600, 1935, 495));
-  Command2->setGeometry(Twips(2280, 6600, 1935, 495));
-  Label1->setGeometry(Twips(120, 840, 4095, 975));
-  Frame1->setGeometry(Twips(4440, 1800, 3375, 5295));
-  for (std::size_t index = 0; index < Check1.size(); ++index) {
-    Check1[index]->setGeometry(Twips(240, 360 + 285 * static_cast<int>(index), 2295, 255));
-  }
-  Text1->setGeometry(Twips(4440, 1320, 3375, 405));
-  Label2->setGeometry(Twips(4440, 840, 3375, 495));
-  Label3->setGeometry(Twips(120, 0, 7575, 735));
-}
+Form1::Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives)
+    : view_(view), drive_source_(std::move(drives)) {}
 
-void Form1::setTabOrder() {
-  std::vector<QWidget*> order = {Drive1, Dir1, File1, Command1, Command2};
-  order.insert(order.end(), Check1.begin(), Check1.end());
-  order.push_back(Text1);
-  for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
-  for (QLabel* label : {Label1, Label2, Label3}) label->setFocusPolicy(Qt::NoFocus);
-  Drive1->setFocus();
-}
-
-// The lists' own start: the working folder and the drive that holds it.
-void Form1::openWorkingFolder() {
-  drives_ = driveSource_->ListDrives();
-  for (const platform::Drive& drive : drives_) Drive1->addItem(QString::fromStdString(platform::DriveDisplayName(drive)));
+void Form1::Form1_Load() {
+  // The lists open on the working folder and its drive, as they do by themselves.
+  drives_ = drive_source_->ListDrives();
   std::error_code error;
   platform::NativeString folder = std::filesystem::current_path(error).native();
   if (error) folder = platform::ReportFallbackFolder();
-  selectDriveSilently(platform::DriveIndexOf(drives_, folder));
+  shown_drive_ = platform::DriveIndexOf(drives_, folder);
+  ShowDrive1();
   // A folder that can no longer be listed is shown with no subfolders (and
   // File1 says why it has no maps).
-  if (!setDir1Path(folder).ok()) showDir1Folder(folder, {});
-}
+  if (!SetDir1Path(folder).ok()) ShowDir1Folder(folder, {});
 
-void Form1::Form1_Load() {
-  Label3->setText(QString::fromLatin1(kNotice));
+  view_.SetText(Control::kLabel3, std::string(kNotice));
   const std::string version = scan::SignedNumberText(GROUNDSTYLES_VERSION_MAJOR) + "." +
                               scan::SignedNumberText(GROUNDSTYLES_VERSION_MINOR) + "." +
                               scan::SignedNumberText(GROUNDSTYLES_VERSION_PATCH);
-  setWindowTitle(QString::fromLatin1(kTitle) + QString::fromStdString(version));
-  Text1->setText(ToQString(platform::ReportFallbackFolder()));
+  view_.SetTitle(std::string(kTitle) + version);
+  text1_default_ = platform::ToUtf8(platform::ReportFallbackFolder());
+  view_.SetText(Control::kText1, text1_default_);
   for (int code = 0; code < scan::kTerrainCodeCount; ++code) {
-    QCheckBox* box = Check1[static_cast<std::size_t>(code)];
-    nameTable_.SetTerrainName(code, box->text().toStdString());
-    box->setChecked(true);
+    name_table_.SetTerrainName(code, view_.CheckCaption(code));
+    view_.SetChecked(code, true);
   }
 }
 
-scan::TerrainSelection Form1::selection() const {
+scan::TerrainSelection Form1::Selection() const {
   scan::TerrainSelection selection;
-  for (int code = 0; code < scan::kTerrainCodeCount; ++code) {
-    selection.SetSelected(code, Check1[static_cast<std::size_t>(code)]->checkState() != Qt::Unchecked);
-  }
+  for (int code = 0; code < scan::kTerrainCodeCount; ++code) selection.SetSelected(code, view_.IsChecked(code));
   return selection;
 }
 
-void Form1::Command1_Click() {
-  const scan::BusyIndicator busy{[this] { setBusy(true); }, [this] { setBusy(false); }};
-  const platform::Status status =
-      scan::RunScan(ToNative(Text1->text()), file1Path_, file1Names_, selection(), nameTable_, busy);
-  if (!status.ok()) showMessage(QString::fromStdString(status.message()));
+platform::NativeString Form1::ReportFolderText() const {
+  const std::string text = view_.Text1Text();
+  // A home folder whose name is not valid UTF-8 cannot be typed back from its
+  // shown text; the default text stands for the folder itself.
+  if (scan::TrimSpaces(text) == text1_default_) return platform::ReportFallbackFolder();
+  return platform::FromUtf8(text);
 }
 
-void Form1::Command2_Click() { close(); }
+void Form1::Command1_Click() {
+  if (scanning_) return;
+  const scan::BusyIndicator busy{[this] {
+                                   scanning_ = true;
+                                   view_.SetBusy(true);
+                                 },
+                                 [this] {
+                                   view_.SetBusy(false);
+                                   scanning_ = false;
+                                 }};
+  const platform::Status status =
+      scan::RunScan(ReportFolderText(), file1_path_, file1_names_, Selection(), name_table_, busy);
+  if (!status.ok()) ShowMessage(status.message());
+}
+
+void Form1::Command2_Click() { view_.Close(); }
 
 void Form1::ReportFolderWarning() {
-  const std::u16string typed = Text1->text().toStdU16String();
-  const QString folder = QString::fromStdU16String(scan::TrimSpaces(typed));
-  if (platform::FolderExists(ToNative(folder))) return;
-  showMessage(QStringLiteral("The folder: ") + folder + QStringLiteral(" does not exist.\r\n") +
-              QStringLiteral("If you continue the report will be placed in '") +
-              ToQString(platform::ReportFallbackFolder()) + QStringLiteral("'."));
+  const platform::NativeString folder = scan::TrimSpaces(ReportFolderText());
+  if (platform::FolderExists(folder)) return;
+  ShowMessage("The folder: " + scan::TrimSpaces(view_.Text1Text()) + " does not exist.\r\n" +
+              "If you continue the report will be placed in '" + platform::ToUtf8(platform::ReportFallbackFolder()) +
+              "'.");
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Text1 && event->type() == QEvent::FocusOut) {
-    // Only the user moving on to another control counts as leaving the field,
-    // not the window losing activation or a pop-up opening.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) ReportFolderWarning();
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-void Form1::Drive1_Change(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= drives_.size()) return;
-  const platform::Drive& drive = drives_[static_cast<std::size_t>(index)];
+void Form1::Drive1_Change(std::size_t index) {
+  if (index >= drives_.size()) return;
+  const platform::Drive& drive = drives_[index];
   // The drive's last folder, or its root when that folder has gone since.
-  const auto remembered = driveFolders_.find(drive.root);
-  if (remembered != driveFolders_.end() && setDir1Path(remembered->second).ok()) return;
-  if (setDir1Path(drive.root).ok()) return;
+  const auto remembered = drive_folders_.find(drive.root);
+  if (remembered != drive_folders_.end() && SetDir1Path(remembered->second).ok()) return;
+  if (SetDir1Path(drive.root).ok()) return;
 
-  if (fallingBack_) {
-    // The fall-back drive is not ready either: keep the lists where they were.
-    selectDriveSilently(shownDrive_);
+  if (falling_back_) {
+    // The fall-back drive is not ready either: the lists stay where they were.
+    view_.SelectDrive(shown_drive_);
     return;
   }
-  showMessage(QStringLiteral("Drive not ready."));
-  fallingBack_ = true;
+  ShowMessage("Drive not ready.");
+  falling_back_ = true;
   const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
-  if (home < drives_.size() && home != static_cast<std::size_t>(index)) {
-    Drive1->setCurrentIndex(static_cast<int>(home));  // runs this handling again for the home drive
+  if (home < drives_.size() && home != index) {
+    view_.SelectDrive(home);
+    Drive1_Change(home);
   } else {
-    selectDriveSilently(shownDrive_);
+    view_.SelectDrive(shown_drive_);
   }
-  fallingBack_ = false;
+  falling_back_ = false;
 }
 
-void Form1::Dir1_Open(QTreeWidgetItem* item) {
-  const auto index = item->data(0, Qt::UserRole).toULongLong();
-  if (index >= dir1ItemPaths_.size()) return;
-  if (platform::Status status = setDir1Path(dir1ItemPaths_[index]); !status.ok()) {
-    showMessage(QString::fromStdString(status.message()));
+void Form1::Drive1_Refresh() {
+  std::vector<platform::Drive> drives = drive_source_->ListDrives();
+  if (drives == drives_) return;
+  const bool had_drive = shown_drive_ < drives_.size();
+  const platform::NativeString shown_root = had_drive ? drives_[shown_drive_].root : platform::NativeString();
+  drives_ = std::move(drives);
+  shown_drive_ = platform::DriveIndexOf(drives_, dir1_path_);
+  ShowDrive1();
+  if (had_drive && (shown_drive_ == drives_.size() || drives_[shown_drive_].root != shown_root)) {
+    // The volume the lists were on has gone: they move to the home drive.
+    const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
+    view_.SelectDrive(home);
+    Drive1_Change(home);
   }
 }
 
-void Form1::Dir1_Change() { setFile1Path(dir1Path_); }
+void Form1::Dir1_Open(std::size_t row) {
+  if (row >= dir1_row_paths_.size()) return;
+  const platform::NativeString folder = dir1_row_paths_[row];  // a copy: the rows are made anew
+  if (platform::Status status = SetDir1Path(folder); !status.ok()) {
+    view_.SelectFolder(dir1_current_row_);  // the highlight stays on the folder shown
+    ShowMessage(status.message());
+  }
+}
 
-platform::Status Form1::setDir1Path(const platform::NativeString& folder) {
+void Form1::Dir1_Change() { SetFile1Path(dir1_path_); }
+
+void Form1::File1_FolderChanged() {
+  std::vector<platform::NativeString> names;
+  if (!platform::ListMapFiles(file1_path_, &names).ok()) names.clear();  // the folder has gone
+  if (names != file1_names_) ShowFile1Names(std::move(names));
+}
+
+platform::Status Form1::SetDir1Path(const platform::NativeString& folder) {
   std::vector<platform::NativeString> subfolders;
   if (platform::Status status = platform::ListSubfolders(folder, &subfolders); !status.ok()) return status;
-  showDir1Folder(folder, subfolders);
+  ShowDir1Folder(folder, subfolders);
   return platform::Status::Ok();
 }
 
-void Form1::showDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders) {
-  dir1Path_ = folder;
+void Form1::ShowDir1Folder(const platform::NativeString& folder,
+                           const std::vector<platform::NativeString>& subfolders) {
+  dir1_path_ = folder;
   const std::size_t drive = platform::DriveIndexOf(drives_, folder);
   if (drive < drives_.size()) {
-    shownDrive_ = drive;
-    driveFolders_[drives_[drive].root] = folder;
+    shown_drive_ = drive;
+    drive_folders_[drives_[drive].root] = folder;
   }
-  fillDir1(subfolders);
+
+  // The drive's root, each folder down to this one, and this one's subfolders.
+  std::vector<FolderRow> rows;
+  dir1_row_paths_.clear();
+  const platform::NativeString root = drive < drives_.size()
+                                          ? drives_[drive].root
+                                          : std::filesystem::path(folder).root_path().native();
+  rows.push_back({platform::ToUtf8(root), 0, true});
+  dir1_row_paths_.push_back(root);
+  for (const auto& part : std::filesystem::path(folder).lexically_relative(root)) {
+    if (part.empty() || part == ".") continue;
+    rows.push_back({ShownName(part.native()), static_cast<int>(rows.size()), true});
+    dir1_row_paths_.push_back(ChildPath(dir1_row_paths_.back(), part.native()));
+  }
+  dir1_current_row_ = rows.size() - 1;
+  const int depth = static_cast<int>(rows.size());
+  for (const platform::NativeString& name : subfolders) {
+    rows.push_back({ShownName(name), depth, false});
+    dir1_row_paths_.push_back(ChildPath(folder, name));
+  }
+  view_.ShowFolders(rows, dir1_current_row_);
   Dir1_Change();
 }
 
-// The folder tree: the drive's root, each folder down to the current one, and
-// the current folder's subfolders.
-void Form1::fillDir1(const std::vector<platform::NativeString>& subfolders) {
-  Dir1->clear();
-  dir1ItemPaths_.clear();
-  const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-  const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-  const auto addItem = [&](QTreeWidgetItem* parent, const platform::NativeString& path, const QString& text,
-                           const QIcon& icon) {
-    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(Dir1);
-    item->setText(0, text);
-    item->setIcon(0, icon);
-    item->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(dir1ItemPaths_.size()));
-    dir1ItemPaths_.push_back(path);
-    return item;
-  };
-
-  const platform::NativeString root = shownDrive_ < drives_.size() ? drives_[shownDrive_].root
-                                                                   : std::filesystem::path(dir1Path_).root_path().native();
-  QTreeWidgetItem* current = addItem(nullptr, root, ToQString(root), open);
-  platform::NativeString path = root;
-  const std::filesystem::path below = std::filesystem::path(dir1Path_).lexically_relative(root);
-  for (const auto& part : below) {
-    if (part.empty() || part == ".") continue;
-    path = ChildPath(path, part.native());
-    current->setExpanded(true);
-    current = addItem(current, path, ShownName(part.native()), open);
-  }
-  for (const platform::NativeString& name : subfolders) addItem(current, ChildPath(dir1Path_, name), ShownName(name), closed);
-  current->setExpanded(true);
-  Dir1->setCurrentItem(current);
-  Dir1->scrollToItem(current);
-}
-
-void Form1::setFile1Path(const platform::NativeString& folder) {
-  file1Path_ = folder;
-  File1->clear();
-  file1Names_.clear();
+void Form1::SetFile1Path(const platform::NativeString& folder) {
+  file1_path_ = folder;
+  view_.WatchFolder(folder);  // before listing, so that no change falls between the two
   std::vector<platform::NativeString> names;
-  if (platform::Status status = platform::ListMapFiles(folder, &names); !status.ok()) {
-    showMessage(QString::fromStdString(status.message()));
-    return;
-  }
-  QStringList shown;
-  shown.reserve(static_cast<qsizetype>(names.size()));
-  for (const platform::NativeString& name : names) shown.push_back(ShownName(name));
-  File1->addItems(shown);
-  file1Names_ = std::move(names);
+  const platform::Status status = platform::ListMapFiles(folder, &names);
+  ShowFile1Names(std::move(names));
+  if (!status.ok()) ShowMessage(status.message());
 }
 
-void Form1::selectDriveSilently(std::size_t index) {
-  if (index >= drives_.size()) return;
-  const QSignalBlocker blocker(Drive1);
-  Drive1->setCurrentIndex(static_cast<int>(index));
+void Form1::ShowFile1Names(std::vector<platform::NativeString> names) {
+  file1_names_ = std::move(names);
+  std::vector<std::string> shown;
+  shown.reserve(file1_names_.size());
+  for (const platform::NativeString& name : file1_names_) shown.push_back(ShownName(name));
+  view_.ShowFiles(shown);
 }
 
-void Form1::setBusy(bool busy) {
-  if (busy) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // Let the window system show the cursor before the scan holds the thread.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  } else {
-    QApplication::restoreOverrideCursor();
-  }
+void Form1::ShowDrive1() {
+  std::vector<std::string> names;
+  for (const platform::Drive& drive : drives_) names.push_back(platform::DriveDisplayName(drive));
+  view_.ShowDrives(names, shown_drive_);
 }
 
-void Form1::showMessage(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageCaption), text, QMessageBox::Ok, this);
-  box.exec();
-}
+void Form1::ShowMessage(const std::string& text) { view_.ShowMessage(WrapLongWords(text, kMessageWordWidth)); }
+
+}  // namespace window

@@ -1,97 +1,94 @@
-// The program's one window: the drive, folder and file lists that choose the
-// maps, the terrain check boxes, the report-folder field and the two buttons.
+// The program's one window, Form1: everything it holds and does, whichever
+// toolkit draws it. A toolkit's view shows what Form1 gives it and calls
+// the handler of each event the user causes.
 #pragma once
 
-#include <QWidget>
-#include <array>
+#include <cstddef>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "form1_view.h"
 #include "platform/drives.h"
 #include "platform/platform.h"
 #include "scan/terrain.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+namespace window {
 
-class Form1 : public QWidget {
-  Q_OBJECT
-
+class Form1 {
  public:
-  // `drives` lists the drives Drive1 offers; the lists open on the working folder.
-  explicit Form1(std::unique_ptr<platform::DriveSource> drives = platform::SystemDrives(),
-                 QWidget* parent = nullptr);
-  ~Form1() override;
+  // `drives` lists the drives Drive1 offers. Nothing is shown until Form1_Load.
+  Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // The window opens: the lists show the working folder and its drive, then
+  // the title, the notice and Text1 are set and every terrain type is ticked.
+  void Form1_Load();
+  // "Check mapfiles": scans File1's maps into the report folder Text1 names.
+  void Command1_Click();
+  // "End Program".
+  void Command2_Click();
+  // Text1 lost the focus to another control: warns when its folder is missing.
+  void ReportFolderWarning();
+  // The user picked Drive1's entry `index`.
+  void Drive1_Change(std::size_t index);
+  // Dir1's folder changed: File1 follows it.
+  void Dir1_Change();
+  // The user opened Dir1's row `row` (double-click or Enter).
+  void Dir1_Open(std::size_t row);
+  // The watched folder's entries changed on disk: File1 lists them again.
+  void File1_FolderChanged();
+  // Drive1 is about to open, or the window became active: the drives are
+  // listed again, so that volumes mounted or removed meanwhile show.
+  void Drive1_Refresh();
 
   // The folder Dir1 shows and the folder File1 lists.
-  const platform::NativeString& dir1Path() const { return dir1Path_; }
-  const platform::NativeString& file1Path() const { return file1Path_; }
+  const platform::NativeString& dir1_path() const { return dir1_path_; }
+  const platform::NativeString& file1_path() const { return file1_path_; }
   // File1's entries as the file system names them, in list order.
-  const std::vector<platform::NativeString>& file1Names() const { return file1Names_; }
+  const std::vector<platform::NativeString>& file1_names() const { return file1_names_; }
   // The terrain names copied from the check boxes at start-up.
-  const scan::TerrainCatalogue& nameTable() const { return nameTable_; }
+  const scan::TerrainCatalogue& name_table() const { return name_table_; }
   // Which terrain types are ticked now.
-  scan::TerrainSelection selection() const;
-
-  // The controls, under the names the program has always given them.
-  QLabel* const Label3;
-  QLabel* const Label1;
-  QLabel* const Label2;
-  QLineEdit* const Text1;
-  QComboBox* const Drive1;
-  QTreeWidget* const Dir1;
-  QListWidget* const File1;
-  QGroupBox* const Frame1;
-  std::array<QCheckBox*, scan::kTerrainCodeCount> Check1;
-  QPushButton* const Command1;
-  QPushButton* const Command2;
-
- protected:
-  // Shows a modal message with an OK button, no icon and the program's name as caption.
-  virtual void showMessage(const QString& text);
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  scan::TerrainSelection Selection() const;
 
  private:
-  void createControls();
-  void createCheckBoxes();
-  void placeControls();
-  void setTabOrder();
-  void openWorkingFolder();
-
-  // Event handlers, one per wired event.
-  void Form1_Load();
-  void Command1_Click();
-  void Command2_Click();
-  void ReportFolderWarning();
-  void Drive1_Change(int index);
-  void Dir1_Change();
-  void Dir1_Open(QTreeWidgetItem* item);
-
-  // Moves Dir1 to `folder`, fails when the folder cannot be listed.
-  platform::Status setDir1Path(const platform::NativeString& folder);
+  // Moves Dir1 to `folder`; fails, changing nothing, when it cannot be listed.
+  platform::Status SetDir1Path(const platform::NativeString& folder);
   // Makes `folder` Dir1's path, showing `subfolders` under it, and lets File1 follow.
-  void showDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders);
-  void fillDir1(const std::vector<platform::NativeString>& subfolders);
-  void setFile1Path(const platform::NativeString& folder);
-  void selectDriveSilently(std::size_t index);
-  void setBusy(bool busy);
+  void ShowDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders);
+  void SetFile1Path(const platform::NativeString& folder);
+  void ShowFile1Names(std::vector<platform::NativeString> names);
+  void ShowDrive1();
+  // Text1's text as a path: the default text stands for the folder it was made from.
+  platform::NativeString ReportFolderText() const;
+  void ShowMessage(const std::string& text);
 
-  std::unique_ptr<platform::DriveSource> driveSource_;
+  Form1View& view_;
+  std::unique_ptr<platform::DriveSource> drive_source_;
   std::vector<platform::Drive> drives_;
-  std::map<platform::NativeString, platform::NativeString> driveFolders_;  // drive root -> last folder opened
-  std::size_t shownDrive_ = 0;     // the drive Dir1 and File1 are on
-  bool fallingBack_ = false;       // handling the fall-back to the home drive
-  platform::NativeString dir1Path_;
-  std::vector<platform::NativeString> dir1ItemPaths_;  // indexed by each Dir1 item's data
-  platform::NativeString file1Path_;
-  std::vector<platform::NativeString> file1Names_;
-  scan::TerrainCatalogue nameTable_;
+  std::map<platform::NativeString, platform::NativeString> drive_folders_;  // drive root -> last folder shown
+  std::size_t shown_drive_ = 0;  // the drive Dir1 and File1 are on; drives_.size() when none
+  bool falling_back_ = false;    // handling the fall-back to the home drive
+  bool scanning_ = false;
+  platform::NativeString dir1_path_;
+  std::vector<platform::NativeString> dir1_row_paths_;  // the folder of each Dir1 row
+  std::size_t dir1_current_row_ = 0;
+  platform::NativeString file1_path_;
+  std::vector<platform::NativeString> file1_names_;
+  scan::TerrainCatalogue name_table_;
+  std::string text1_default_;  // the text Form1_Load put in Text1
 };
+
+// `text` with every run of more than `width` characters that holds no space
+// broken into lines of at most `width`, after a separator where there is one:
+// message boxes wrap at spaces, and a long path would otherwise run off the screen.
+std::string WrapLongWords(const std::string& text, std::size_t width);
+
+// A file or folder name as the lists show it: UTF-8 with control characters
+// as '?', so that every entry keeps to one line.
+std::string ShownName(const platform::NativeString& name);
+
+}  // namespace window

@@ -1,276 +1,304 @@
+// Form1's behaviour with a view that records what it is asked to show.
 #include "form1.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFocusEvent>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTreeWidget>
+#include <functional>
 
 #include "map_writer.h"
+#include "scan/report.h"
 
+namespace window {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::NativeString;
 
 class FakeDrives : public platform::DriveSource {
  public:
-  explicit FakeDrives(std::vector<platform::Drive> drives) : drives_(std::move(drives)) {}
-  std::vector<platform::Drive> ListDrives() const override { return drives_; }
+  explicit FakeDrives(std::vector<platform::Drive>* drives) : drives_(drives) {}
+  std::vector<platform::Drive> ListDrives() const override { return *drives_; }
 
  private:
-  std::vector<platform::Drive> drives_;
+  const std::vector<platform::Drive>* drives_;
 };
 
-// The window with its message boxes recorded instead of shown.
-class RecordingForm : public Form1 {
+class FakeView : public Form1View {
  public:
-  using Form1::Form1;
-  std::vector<QString> messages;
+  FakeView() {
+    for (const ControlLayout& layout : Form1Layout()) {
+      if (layout.control == Control::kCheck1) captions[static_cast<std::size_t>(layout.index)] = layout.text;
+    }
+  }
+  void SetTitle(const std::string& text) override { title = text; }
+  void SetText(Control control, const std::string& text) override {
+    (control == Control::kText1 ? text1 : label3) = text;
+  }
+  std::string Text1Text() const override { return text1; }
+  std::string CheckCaption(int code) const override { return captions[static_cast<std::size_t>(code)]; }
+  bool IsChecked(int code) const override { return checked[static_cast<std::size_t>(code)]; }
+  void SetChecked(int code, bool value) override { checked[static_cast<std::size_t>(code)] = value; }
+  void ShowDrives(const std::vector<std::string>& names, std::size_t selected) override {
+    drives = names;
+    drive = selected;
+  }
+  void SelectDrive(std::size_t index) override { drive = index; }
+  void ShowFolders(const std::vector<FolderRow>& rows, std::size_t current) override {
+    folders = rows;
+    folder = current;
+  }
+  void SelectFolder(std::size_t row) override { folder = row; }
+  void ShowFiles(const std::vector<std::string>& names) override { files = names; }
+  void WatchFolder(const NativeString& path) override { watched = path; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void SetBusy(bool busy) override {
+    busy_log += busy ? "on " : "off";
+    if (busy && during_scan) during_scan();
+  }
+  void Close() override { closed = true; }
 
- protected:
-  void showMessage(const QString& text) override { messages.push_back(text); }
+  std::string title, label3, text1, busy_log;
+  std::array<std::string, scan::kTerrainCodeCount> captions;
+  std::array<bool, scan::kTerrainCodeCount> checked{};
+  std::vector<std::string> drives, files, messages;
+  std::size_t drive = 99, folder = 99;
+  std::vector<FolderRow> folders;
+  NativeString watched;
+  bool closed = false;
+  std::function<void()> during_scan;
 };
 
-// A temporary machine: drive "disk" holds the home folder and a folder of
-// maps (the working folder); drive "card" holds a map; drives "usb" and
-// "cdrom" have no medium.
+// A temporary machine: the drive "disk" holds the home folder (on Windows it
+// is C:, which stands in for home) and the working folder "maps"; the drive
+// "card" holds a map; the drives "usb" and "cdrom" have no medium.
 class Form1Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(disk_ / "home");
-    fs::create_directories(maps_ / "more");
-    fs::create_directories(card_);
+    for (const fs::path& folder : {maps_ / "more", card_, disk_ / "home"}) fs::create_directories(folder);
     tools::WriteFile(maps_ / "klin.map", tools::MapBytes({9, 1}));
     tools::WriteFile(maps_ / "OWN.MAP", tools::MapBytes({3, 99}));
-    tools::WriteFile(maps_ / "more" / "DEEP.MAP", tools::MapBytes({5}));
     tools::WriteFile(card_ / "CARD.MAP", tools::MapBytes({5}));
     old_cwd_ = fs::current_path();
     fs::current_path(maps_);
   }
   void TearDown() override { fs::current_path(old_cwd_); }
 
-  std::unique_ptr<RecordingForm> MakeForm() {
-    return std::make_unique<RecordingForm>(std::make_unique<FakeDrives>(std::vector<platform::Drive>{
-        {disk_.native(), "DISK"}, {usb_.native(), ""}, {card_.native(), ""}, {cdrom_.native(), ""}}));
+  Form1& Load() {
+    form_ = std::make_unique<Form1>(view_, std::make_unique<FakeDrives>(&drives_));
+    form_->Form1_Load();
+    return *form_;
   }
-
-  static void LeaveText1(Form1& form, const QString& text, Qt::FocusReason reason = Qt::TabFocusReason) {
-    form.Text1->setText(text);
-    QFocusEvent out(QEvent::FocusOut, reason);
-    QApplication::sendEvent(form.Text1, &out);
-  }
+  static std::string Utf8(const fs::path& path) { return platform::ToUtf8(path.native()); }
+  std::string Home() const { return platform::ToUtf8(platform::ReportFallbackFolder()); }
+  std::string Report(const fs::path& folder) const { return tools::ReadFile(folder / "GroundStyles.txt"); }
 
   tools::TempFolder temp_;
+#ifdef _WIN32
+  fs::path disk_ = L"C:\\";
+  fs::path maps_ = temp_.path() / "maps";
+#else
   fs::path disk_ = temp_.path() / "disk";
   fs::path maps_ = disk_ / "maps";
+  tools::ScopedEnvironment home_{"HOME", (disk_ / "home").string()};
+#endif
   fs::path card_ = temp_.path() / "card";
   fs::path usb_ = temp_.path() / "usb";
   fs::path cdrom_ = temp_.path() / "cdrom";
-  std::unique_ptr<tools::ScopedEnvironment> home_ =
-      std::make_unique<tools::ScopedEnvironment>("HOME", (disk_ / "home").string());
+  std::vector<platform::Drive> drives_ = {
+      {disk_.native(), "DISK"}, {usb_.native(), ""}, {card_.native(), ""}, {cdrom_.native(), ""}};
   fs::path old_cwd_;
+  FakeView view_;
+  std::unique_ptr<Form1> form_;
 };
 
-TEST_F(Form1Test, ControlsStandWhereTheLayoutPutsThemInTabOrder) {
-  auto form = MakeForm();
-  struct Place {
-    QWidget* control;
-    int left, top, width, height;  // twips
-  };
-  std::vector<Place> places = {
-      {form->Drive1, 120, 1755, 2055, 315},    {form->Dir1, 120, 2160, 2055, 4365},
-      {form->File1, 2280, 1755, 2055, 4770},   {form->Command1, 240, 6600, 1935, 495},
-      {form->Command2, 2280, 6600, 1935, 495}, {form->Label1, 120, 840, 4095, 975},
-      {form->Frame1, 4440, 1800, 3375, 5295},  {form->Text1, 4440, 1320, 3375, 405},
-      {form->Label2, 4440, 840, 3375, 495},    {form->Label3, 120, 0, 7575, 735}};
-  for (int code = 0; code < 17; ++code) places.push_back({form->Check1[code], 240, 360 + 285 * code, 2295, 255});
-  for (const Place& place : places) {
-    EXPECT_EQ(place.control->geometry(), QRect(place.left / 15, place.top / 15, place.width / 15, place.height / 15))
-        << place.control->metaObject()->className();
-  }
-  EXPECT_EQ(form->Check1[16]->parentWidget(), form->Frame1);
-  EXPECT_EQ(form->size(), QSize(528, 474));
-  EXPECT_EQ(form->minimumSize(), form->maximumSize());
-
-  // Tab order: lists, buttons, check boxes, field, and round again.
-  std::vector<QWidget*> expected = {form->Drive1, form->Dir1, form->File1, form->Command1, form->Command2};
-  expected.insert(expected.end(), form->Check1.begin(), form->Check1.end());
-  expected.push_back(form->Text1);
-  expected.push_back(form->Drive1);
-  std::vector<QWidget*> chain = {form->Drive1};
-  while (chain.size() < expected.size()) {
-    QWidget* next = chain.back()->nextInFocusChain();
-    while (!(next->focusPolicy() & Qt::TabFocus) || next->parentWidget() == form->Drive1) next = next->nextInFocusChain();
-    chain.push_back(next);
-  }
-  EXPECT_EQ(chain, expected);
-  EXPECT_EQ(form->focusWidget(), form->Drive1);
-}
-
-TEST_F(Form1Test, StartUpFillsTextsTicksEveryBoxAndOpensTheWorkingFolder) {
-  auto form = MakeForm();
-  EXPECT_EQ(form->windowTitle(), "PG2 - Ground Style Checker - version  2. 0. 0");
-  EXPECT_EQ(form->Label3->text(),
+TEST_F(Form1Test, LoadSetsTextsTicksEveryBoxAndOpensTheWorkingFolder) {
+  view_.captions[4] = "Hedgerows";  // the name table is copied from the captions
+  Form1& form = Load();
+  EXPECT_EQ(view_.title, "PG2 - Ground Style Checker - version  2. 0. 0");
+  EXPECT_EQ(view_.label3,
             "NB: This tool will check for groundstyles in PG2 *.MAP files only.Allthough other SSI-games has *.MAP "
             "files too, they have other recordlayout, which is not supported.");
-  EXPECT_TRUE(form->Label3->font().bold());
-  EXPECT_EQ(form->Label3->font().pointSizeF(), 9.75);
-  EXPECT_EQ(form->Label1->text(),
-            "Select the folder where your *.MAP fiels are located and press the \"Check mapfiles\" button. A report "
-            "will be saved in the folder you type in the textbox to the right as \"Groundstyles.txt\"");
-  EXPECT_EQ(form->Label2->text(), "Type in the name of the folder you want the report saved in:");
-  EXPECT_EQ(form->Frame1->title(), "Search only for these groundstyles");
-  EXPECT_EQ(form->Command1->text() + "|" + form->Command2->text(), "Check mapfiles|End Program");
-  EXPECT_EQ(form->Text1->text().toStdString(), (disk_ / "home").string() + "/");
-  EXPECT_EQ(form->selection(), scan::TerrainSelection::All());
-  for (int code = 0; code < 17; ++code) {
-    EXPECT_EQ(form->nameTable().TerrainName(code), form->Check1[code]->text().toStdString());
-  }
-  EXPECT_EQ(form->Check1[0]->text(), "Clear ");
-  EXPECT_EQ(form->Drive1->currentText().toStdString(), disk_.string() + " [DISK]");
-  EXPECT_EQ(form->dir1Path(), maps_.native());
-  EXPECT_EQ(form->file1Path(), maps_.native());
-  EXPECT_EQ(form->file1Names(), (std::vector<platform::NativeString>{"klin.map", "OWN.MAP"}));
-  EXPECT_TRUE(form->messages.empty());
+  EXPECT_EQ(view_.text1, Home());
+  EXPECT_EQ(form.Selection(), scan::TerrainSelection::All());
+  EXPECT_EQ(form.name_table().TerrainName(4), "Hedgerows");
+  EXPECT_EQ(form.name_table().TerrainName(0), "Clear ");
+
+  EXPECT_EQ(view_.drives[0], platform::DriveDisplayName(drives_[0]));
+  EXPECT_EQ(view_.drive, 0u);
+  EXPECT_EQ(form.dir1_path(), maps_.native());
+  EXPECT_EQ(view_.folders.front(), (FolderRow{Utf8(disk_), 0, true}));
+  EXPECT_EQ(view_.folders[view_.folder], (FolderRow{"maps", static_cast<int>(view_.folder), true}));
+  EXPECT_EQ(view_.folders.back(), (FolderRow{"more", static_cast<int>(view_.folder) + 1, false}));
+  EXPECT_EQ(form.file1_path(), maps_.native());
+  EXPECT_EQ(view_.watched, maps_.native());
+  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "OWN.MAP"}));
+  EXPECT_TRUE(view_.messages.empty());
 }
 
 TEST_F(Form1Test, LeavingTheFieldWarnsEachTimeTheFolderIsMissing) {
-  auto form = MakeForm();
-  const QString warning = QString::fromStdString("The folder: /no/such does not exist.\r\nIf you continue the report "
-                                                 "will be placed in '" + (disk_ / "home").string() + "/'.");
-  LeaveText1(*form, "  /no/such  ");
-  LeaveText1(*form, "  /no/such  ", Qt::MouseFocusReason);
-  EXPECT_EQ(form->messages, (std::vector<QString>{warning, warning}));
-  EXPECT_EQ(form->Text1->text(), "  /no/such  ");
+  Form1& form = Load();
+  const std::string missing = Utf8(temp_.path() / "no such");
+  const std::string second_line = "\r\nIf you continue the report will be placed in '" + Home() + "'.";
+  for (const std::string& text : {"  " + missing + "  ", missing, std::string()}) {
+    view_.text1 = text;
+    form.ReportFolderWarning();
+    form.ReportFolderWarning();
+  }
+  const std::string warning = "The folder: " + missing + " does not exist." + second_line;
+  const std::string empty = "The folder:  does not exist." + second_line;
+  EXPECT_EQ(view_.messages, (std::vector<std::string>{warning, warning, warning, warning, empty, empty}));
 
-  form->messages.clear();
-  LeaveText1(*form, "/no/such", Qt::ActiveWindowFocusReason);  // another window took the focus
-  LeaveText1(*form, "/no/such", Qt::PopupFocusReason);
-  LeaveText1(*form, QString::fromStdString(card_.string()));
-  LeaveText1(*form, QString::fromStdString(" " + card_.string() + "/"), Qt::BacktabFocusReason);
-  EXPECT_TRUE(form->messages.empty());
-
-  LeaveText1(*form, "");
-  ASSERT_EQ(form->messages.size(), 1u);
-  EXPECT_TRUE(form->messages[0].startsWith("The folder:  does not exist.\r\n"));
+  view_.messages.clear();
+  for (const std::string& text : {Utf8(card_), " " + Utf8(card_ / "") + " ", Home()}) {
+    view_.text1 = text;
+    form.ReportFolderWarning();
+  }
+  EXPECT_TRUE(view_.messages.empty());
 }
 
 TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
-  auto form = MakeForm();
-  form->show();
-  form->Check1[9]->setChecked(false);  // Ocean
-  form->Text1->setText(QString::fromStdString(card_.string()));
-  form->Command1->click();
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(form->messages.empty());
-  const std::string report = tools::ReadFile(card_ / "GroundStyles.txt");
-  EXPECT_EQ(report, tools::ReportHeader(maps_.string(), 2) +
+  Form1& form = Load();
+  view_.checked[9] = false;  // Ocean
+  view_.text1 = Utf8(card_);
+  int scans = 0;
+  view_.during_scan = [&] {
+    ++scans;
+    form.Command1_Click();  // a second click while busy does nothing
+  };
+  form.Command1_Click();
+  EXPECT_EQ(scans, 1);
+  EXPECT_EQ(view_.busy_log, "on off");
+  EXPECT_TRUE(view_.messages.empty());
+  const std::string report = Report(card_);
+  EXPECT_EQ(report, scan::ReportHeaderText(maps_.native(), 2) +
                         "* klin.map              : City, \r\n"
                         "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n");
 
   fs::remove(maps_ / "klin.map");
-  form->Command1->click();
-  EXPECT_EQ(form->messages, std::vector<QString>{QString::fromStdString(
-                                "cannot open \"" + (maps_ / "klin.map").string() + "\": No such file or directory")});
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(form->isVisible());
-  EXPECT_EQ(tools::ReadFile(card_ / "GroundStyles.txt"), report);
+  form.Command1_Click();
+  ASSERT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(view_.messages[0].rfind("cannot open \"", 0), 0u) << view_.messages[0];
+  EXPECT_EQ(view_.busy_log, "on offon off");
+  EXPECT_EQ(Report(card_), report);
+
+  form.Command2_Click();
+  EXPECT_TRUE(view_.closed);
 }
 
-TEST_F(Form1Test, OpeningAFolderRefreshesTheFileList) {
-  auto form = MakeForm();
-  QTreeWidgetItem* current = form->Dir1->currentItem();
-  ASSERT_EQ(current->text(0), "maps");
-  ASSERT_EQ(current->childCount(), 1);
-  emit form->Dir1->itemActivated(current->child(0), 0);
-  EXPECT_EQ(form->dir1Path(), (maps_ / "more").native());
-  EXPECT_EQ(form->file1Path(), (maps_ / "more").native());
-  EXPECT_EQ(form->file1Names(), std::vector<platform::NativeString>{"DEEP.MAP"});
-  EXPECT_EQ(form->Dir1->currentItem()->text(0), "more");
-  EXPECT_EQ(form->Dir1->topLevelItem(0)->text(0).toStdString(), disk_.string());  // the tree starts at the root
+TEST_F(Form1Test, FileListFollowsTheFolderOnDisk) {
+  Form1& form = Load();
+  tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
+  fs::rename(maps_ / "OWN.MAP", maps_ / "ZED.MAP");
+  form.File1_FolderChanged();
+  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "ZED.MAP"}));
+  view_.text1 = Utf8(card_);
+  form.Command1_Click();
+  EXPECT_EQ(Report(card_).rfind(scan::ReportHeaderText(maps_.native(), 3), 0), 0u);
+
+  fs::current_path(old_cwd_);
+  fs::remove_all(maps_);  // the folder itself goes: the list empties without a word
+  form.File1_FolderChanged();
+  EXPECT_TRUE(view_.files.empty());
+  EXPECT_TRUE(view_.messages.empty());
+}
+
+TEST_F(Form1Test, OpeningAFolderMovesBothListsOrKeepsTheHighlightWhereItWas) {
+  Form1& form = Load();
+  const std::size_t maps_row = view_.folder;
+  fs::remove_all(maps_ / "more");  // listed, then gone
+  form.Dir1_Open(maps_row + 1);
+  EXPECT_EQ(view_.folder, maps_row);
+  EXPECT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(form.dir1_path(), maps_.native());
+
+  fs::create_directory(maps_ / "more");
+  tools::WriteFile(maps_ / "more" / "DEEP.MAP", "");
+  form.Dir1_Open(maps_row);  // opening the folder shown lists it again
+  form.Dir1_Open(maps_row + 1);
+  EXPECT_EQ(form.dir1_path(), (maps_ / "more").native());
+  EXPECT_EQ(form.file1_path(), (maps_ / "more").native());
+  EXPECT_EQ(view_.files, std::vector<std::string>{"DEEP.MAP"});
+  EXPECT_EQ(view_.folders[view_.folder], (FolderRow{"more", static_cast<int>(maps_row) + 1, true}));
+  form.Dir1_Open(0);
+  EXPECT_EQ(form.dir1_path(), disk_.native());
 }
 
 TEST_F(Form1Test, DrivesRememberTheirFolderAndNotReadyFallsBackHome) {
-  auto form = MakeForm();
-  form->Drive1->setCurrentIndex(2);  // card
-  EXPECT_EQ(form->file1Names(), std::vector<platform::NativeString>{"CARD.MAP"});
-  form->Drive1->setCurrentIndex(1);  // usb: no medium
-  EXPECT_EQ(form->messages, std::vector<QString>{"Drive not ready."});
-  EXPECT_EQ(form->Drive1->currentIndex(), 0);   // the drive that holds home
-  EXPECT_EQ(form->dir1Path(), maps_.native());  // at its last folder
-  EXPECT_EQ(form->file1Path(), maps_.native());
+  Form1& form = Load();
+  form.Drive1_Change(2);  // card
+  EXPECT_EQ(view_.files, std::vector<std::string>{"CARD.MAP"});
+  form.Drive1_Change(1);  // usb: no medium
+  EXPECT_EQ(view_.messages, std::vector<std::string>{"Drive not ready."});
+  EXPECT_EQ(view_.drive, 0u);  // the drive that holds home, at its last folder
+  EXPECT_EQ(form.file1_path(), maps_.native());
 
   // A last folder that has gone since leaves the drive at its root.
-  emit form->Dir1->itemActivated(form->Dir1->currentItem()->child(0), 0);  // maps/more
-  form->Drive1->setCurrentIndex(2);
+  form.Dir1_Open(view_.folder + 1);  // maps/more
+  form.Drive1_Change(2);
   fs::remove_all(maps_ / "more");
-  form->Drive1->setCurrentIndex(0);
-  EXPECT_EQ(form->dir1Path(), disk_.native());
-  EXPECT_EQ(form->messages.size(), 1u);
+  form.Drive1_Change(0);
+  EXPECT_EQ(form.dir1_path(), disk_.native());
+  EXPECT_EQ(view_.messages.size(), 1u);
 
-  form->Drive1->setCurrentIndex(2);
+#ifndef _WIN32
+  form.Drive1_Change(2);
   // Home on the chosen drive, or on another with no medium: one message, and the lists stay together.
   for (const fs::path& home : {usb_ / "home", cdrom_ / "home"}) {
     tools::ScopedEnvironment variable("HOME", home.string());
-    form->messages.clear();
-    form->Drive1->setCurrentIndex(1);
-    EXPECT_EQ(form->messages, std::vector<QString>{"Drive not ready."}) << home;
-    EXPECT_EQ(form->Drive1->currentIndex(), 2);
-    EXPECT_EQ(form->dir1Path(), card_.native());
-    EXPECT_EQ(form->file1Path(), card_.native());
+    view_.messages.clear();
+    form.Drive1_Change(1);
+    EXPECT_EQ(view_.messages, std::vector<std::string>{"Drive not ready."}) << home;
+    EXPECT_EQ(view_.drive, 2u);
+    EXPECT_EQ(form.file1_path(), card_.native());
   }
+#endif
 }
 
-TEST_F(Form1Test, OddNamesAreShownOnOneLineAndScannedAsTheyAre) {
-  const fs::path odd = temp_.path() / "odd";
-  fs::create_directory(odd);
-  const std::string latin1 = "\xE9t\xE9.MAP";
-  tools::WriteFile(odd / latin1, tools::MapBytes({13}));
-  tools::WriteFile(odd / "NEW\nLINE.MAP", tools::MapBytes({13}));
-  fs::current_path(odd);
-  auto form = MakeForm();
-  ASSERT_EQ(form->File1->count(), 2);
-  EXPECT_EQ(form->File1->item(0)->text(), "NEW?LINE.MAP");
-  EXPECT_EQ(form->File1->item(1)->text(), QString::fromUtf8("\xEF\xBF\xBDt\xEF\xBF\xBD.MAP"));
-  form->Text1->setText(QString::fromStdString(card_.string()));
-  form->Command1->click();
-  EXPECT_EQ(tools::ReadFile(card_ / "GroundStyles.txt"), tools::ReportHeader(odd.string(), 2) +
-                                                             "  NEW?LINE.MAP          : Stream, \r\n"
-                                                             "  " + latin1 + "               : Stream, \r\n");
+TEST_F(Form1Test, DriveListFollowsVolumesAddedAndRemoved) {
+  Form1& form = Load();
+  form.Drive1_Change(2);  // card
+  drives_.push_back({(temp_.path() / "stick").native(), "STICK"});
+  form.Drive1_Refresh();
+  EXPECT_EQ(view_.drives.size(), 5u);
+  EXPECT_EQ(view_.drive, 2u);
+  EXPECT_EQ(form.file1_path(), card_.native());
+
+  drives_.erase(drives_.begin() + 2);  // the card is taken out: the lists go home
+  form.Drive1_Refresh();
+  EXPECT_EQ(view_.drives.size(), 4u);
+  EXPECT_EQ(view_.drive, 0u);
+  EXPECT_EQ(form.file1_path(), maps_.native());
+  EXPECT_TRUE(view_.messages.empty());
 }
 
-TEST_F(Form1Test, FileListHoldsTensOfThousandsOfMaps) {
-  const fs::path big = temp_.path() / "big";
-  fs::create_directory(big);
-  for (int i = 0; i < 40000; ++i) tools::WriteFile(big / ("M" + std::to_string(100000 + i) + ".MAP"), "");
-  fs::current_path(big);
-  auto form = MakeForm();
-  ASSERT_EQ(form->File1->count(), 40000);
-  EXPECT_EQ(form->file1Names().size(), 40000u);
-  EXPECT_EQ(form->File1->item(39999)->text(), "M139999.MAP");
+TEST(Form1Text, LongWordsWrapAndNamesKeepToOneLine) {
+  const std::string path = "/" + std::string(30, 'a') + "/" + std::string(70, 'b') + "/c.MAP";
+  EXPECT_EQ(WrapLongWords("cannot open \"" + path + "\": gone", 40),
+            "cannot open \"/" + std::string(30, 'a') + "/\r\n" + std::string(40, 'b') + "\r\n" +
+                std::string(30, 'b') + "/c.MAP\": gone");
+  EXPECT_EQ(WrapLongWords("/" + std::string(50, 'x'), 40), "/" + std::string(39, 'x') + "\r\n" + std::string(11, 'x'));
+  const std::string words = "The folder: /x does not exist.\r\nIf you continue the report will be placed in '/'.";
+  EXPECT_EQ(WrapLongWords(words, 12), words);
+  EXPECT_EQ(WrapLongWords("\xC3\x9C\xC3\x9C\xC3\x9C", 2), "\xC3\x9C\xC3\x9C\r\n\xC3\x9C");  // characters, not bytes
+
+  EXPECT_EQ(ShownName(platform::FromUtf8("NEW\nLINE\x7F\xC2\x85.MAP")), "NEW?LINE??.MAP");
+#ifndef _WIN32
+  EXPECT_EQ(ShownName("\xE9t\xE9.MAP"), "\xEF\xBF\xBDt\xEF\xBF\xBD.MAP");
+#endif
 }
 
-TEST_F(Form1Test, EndProgramClosesTheWindow) {
-  auto form = MakeForm();
-  form->show();
-  form->Command2->click();
-  EXPECT_FALSE(form->isVisible());
+#ifndef _WIN32
+TEST_F(Form1Test, HomeThatIsNotUtf8IsTheDefaultReportFolder) {
+  const fs::path home = temp_.path() / "h\xE9me";
+  fs::create_directory(home);
+  tools::ScopedEnvironment variable("HOME", home.string());
+  Form1& form = Load();
+  form.ReportFolderWarning();
+  EXPECT_TRUE(view_.messages.empty());
+  form.Command1_Click();
+  EXPECT_EQ(Report(home).rfind(scan::ReportHeaderText(maps_.native(), 2), 0), 0u);
 }
+#endif
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  // CTest sets the offscreen platform; it is also the default when the tests
-  // are listed or run by hand, so that they never need a display.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+}  // namespace window

@@ -1,0 +1,60 @@
+// What Form1 asks of a window toolkit: show what it is given, report what the
+// user set, and forward the user's events to Form1's handlers. Text is UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "layout.h"
+#include "platform/platform.h"
+
+namespace window {
+
+// One row of Dir1: a folder on the way from the drive's root down to the
+// folder shown (drawn open), or one of that folder's subfolders (closed).
+struct FolderRow {
+  std::string text;  // the folder's name; the root's whole path
+  int depth = 0;     // 0 for the root, one more for each level below it
+  bool open = false;
+
+  bool operator==(const FolderRow&) const = default;
+};
+
+class Form1View {
+ public:
+  virtual ~Form1View() = default;
+
+  virtual void SetTitle(const std::string& text) = 0;
+  // Sets the text of Label3 or Text1.
+  virtual void SetText(Control control, const std::string& text) = 0;
+  // Text1's text as the user left it.
+  virtual std::string Text1Text() const = 0;
+  // The caption and the state of the check box Check1(code).
+  virtual std::string CheckCaption(int code) const = 0;
+  virtual bool IsChecked(int code) const = 0;
+  virtual void SetChecked(int code, bool checked) = 0;
+
+  // Fills Drive1 and selects `selected` (none when it is past the end), without a Drive1_Change.
+  virtual void ShowDrives(const std::vector<std::string>& names, std::size_t selected) = 0;
+  // Selects Drive1's entry `index` without a Drive1_Change.
+  virtual void SelectDrive(std::size_t index) = 0;
+  // Fills Dir1 and highlights row `current`, the folder shown.
+  virtual void ShowFolders(const std::vector<FolderRow>& rows, std::size_t current) = 0;
+  // Moves Dir1's highlight back to row `row`.
+  virtual void SelectFolder(std::size_t row) = 0;
+  virtual void ShowFiles(const std::vector<std::string>& names) = 0;
+  // From now on, calls Form1::File1_FolderChanged soon after entries are
+  // added to, removed from or renamed in `folder`; stops watching the folder before.
+  virtual void WatchFolder(const platform::NativeString& folder) = 0;
+
+  // A modal message box: the text, an OK button, no icon, kMessageCaption as its caption.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // On: the wait cursor over the window. Off: the normal cursor, and any
+  // input the user gave meanwhile is dropped.
+  virtual void SetBusy(bool busy) = 0;
+  // Closes the window, which ends the program.
+  virtual void Close() = 0;
+};
+
+}  // namespace window

@@ -1,0 +1,45 @@
+#include "layout.h"
+
+namespace window {
+
+namespace {
+
+// The check boxes' captions are the terrain names; the table holds views of
+// this one copy.
+const scan::TerrainCatalogue& BuiltInNames() {
+  static const scan::TerrainCatalogue names;
+  return names;
+}
+
+std::array<ControlLayout, kControlCount> MakeLayout() {
+  std::array<ControlLayout, kControlCount> table{};
+  std::size_t row = 0;
+  const auto add = [&](ControlLayout layout) { table[row++] = layout; };
+  add({Control::kDrive1, 0, "", 120, 1755, 2055, 315, Font::kWindow});
+  add({Control::kDir1, 0, "", 120, 2160, 2055, 4365, Font::kWindow});
+  add({Control::kFile1, 0, "", 2280, 1755, 2055, 4770, Font::kWindow});
+  add({Control::kCommand1, 0, "Check mapfiles", 240, 6600, 1935, 495, Font::kWindow});
+  add({Control::kCommand2, 0, "End Program", 2280, 6600, 1935, 495, Font::kWindow});
+  add({Control::kLabel1, 0,
+       "Select the folder where your *.MAP fiels are located and press the \"Check mapfiles\" button. "
+       "A report will be saved in the folder you type in the textbox to the right as \"Groundstyles.txt\"",
+       120, 840, 4095, 975, Font::kWindow});
+  add({Control::kFrame1, 0, "Search only for these groundstyles", 4440, 1800, 3375, 5295, Font::kWindow});
+  for (int code = 0; code < scan::kTerrainCodeCount; ++code) {
+    add({Control::kCheck1, code, BuiltInNames().TerrainName(code), 240, 360 + 285 * code, 2295, 255, Font::kWindow});
+  }
+  add({Control::kText1, 0, "", 4440, 1320, 3375, 405, Font::kWindow});
+  add({Control::kLabel2, 0, "Type in the name of the folder you want the report saved in:", 4440, 840, 3375, 495,
+       Font::kWindow});
+  add({Control::kLabel3, 0, "", 120, 0, 7575, 735, Font::kNotice});
+  return table;
+}
+
+}  // namespace
+
+const std::array<ControlLayout, kControlCount>& Form1Layout() {
+  static const std::array<ControlLayout, kControlCount> table = MakeLayout();
+  return table;
+}
+
+}  // namespace window

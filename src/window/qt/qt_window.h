@@ -1,0 +1,78 @@
+// Form1 drawn with Qt Widgets: the controls of the layout table, each event
+// forwarded to Form1's handler, and what Form1 asks shown.
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "form1.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class QtWindow : public QWidget, public window::Form1View {
+  Q_OBJECT
+
+ public:
+  // `drives` lists the drives Drive1 offers; the window is loaded when this returns.
+  explicit QtWindow(std::unique_ptr<platform::DriveSource> drives = platform::SystemDrives(),
+                    QWidget* parent = nullptr);
+  ~QtWindow() override;
+
+  window::Form1& form() { return form_; }
+
+  // Form1View.
+  void SetTitle(const std::string& text) override;
+  void SetText(window::Control control, const std::string& text) override;
+  std::string Text1Text() const override;
+  std::string CheckCaption(int code) const override;
+  bool IsChecked(int code) const override;
+  void SetChecked(int code, bool checked) override;
+  void ShowDrives(const std::vector<std::string>& names, std::size_t selected) override;
+  void SelectDrive(std::size_t index) override;
+  void ShowFolders(const std::vector<window::FolderRow>& rows, std::size_t current) override;
+  void SelectFolder(std::size_t row) override;
+  void ShowFiles(const std::vector<std::string>& names) override;
+  void WatchFolder(const platform::NativeString& folder) override;
+  void ShowMessage(const std::string& text) override;
+  void SetBusy(bool busy) override;
+  void Close() override;
+
+  // The controls, under the names the program has always given them.
+  QComboBox* Drive1 = nullptr;
+  QTreeWidget* Dir1 = nullptr;
+  QListWidget* File1 = nullptr;
+  QPushButton* Command1 = nullptr;
+  QPushButton* Command2 = nullptr;
+  QLabel* Label1 = nullptr;
+  QGroupBox* Frame1 = nullptr;
+  std::array<QCheckBox*, scan::kTerrainCodeCount> Check1{};
+  QLineEdit* Text1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void createControls();
+  void connectEvents();
+
+  window::Form1 form_;
+  std::vector<QTreeWidgetItem*> dir1Rows_;
+  QFileSystemWatcher watcher_;
+  QTimer folderChanged_;  // gathers a burst of changes into one
+  bool dropInput_ = false;
+};
