@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# ./run.sh [FOLDER]: installs what the build needs, builds, and starts the
-# program in FOLDER, so that its lists open there. Without FOLDER it opens a
-# folder of generated sample maps in the build folder.
+# ./run.sh [FOLDER]            installs what the build needs, builds, and starts
+#                              the program in FOLDER, so that its lists open there
+# ./run.sh --windows [FOLDER]  the same with groundstyles.exe under wine
+# Without FOLDER it opens a folder of generated sample maps in the build folder.
+target=linux
+if [ "${1:-}" = --windows ]; then
+  target=windows
+  shift
+fi
 if [ $# -gt 1 ]; then
-  echo "usage: ./run.sh [FOLDER]" >&2
+  echo "usage: ./run.sh [--windows] [FOLDER]" >&2
   exit 2
 fi
 folder=${1:-}
@@ -17,21 +23,31 @@ fi
 
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}"
-build_preset default groundstyles groundstyles_mapgen
-program=$PWD/build/default/src/window/qt/groundstyles
+if [ "$target" = windows ]; then
+  ensure_packages "${WINDOWS_PACKAGES[@]}"
+  preset=windows
+  program=(wine "$PWD/build/windows/src/window/win32/groundstyles.exe")
+  mapgen=(wine build/windows/tests/groundstyles_mapgen.exe)
+  export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+else
+  ensure_packages "${BUILD_PACKAGES[@]}"
+  preset=default
+  program=("$PWD/build/default/src/window/qt/groundstyles")
+  mapgen=(build/default/tests/groundstyles_mapgen)
+fi
+build_preset "$preset" groundstyles groundstyles_mapgen
 
 if [ -z "$folder" ]; then
-  folder=build/default/sample-maps
-  if [ ! -d "$folder" ]; then
-    build/default/tests/groundstyles_mapgen "$folder" 40
-  fi
+  folder=$PWD/build/$preset/sample-maps
+  [ -d "$folder" ] || "${mapgen[@]}" "$folder" 40
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "run.sh: no display to open the window on; run it under Xvfb instead: xvfb-run -a ./run.sh${1:+ $1}" >&2
+  echo "run.sh: no display to open the window on; run it under Xvfb instead: xvfb-run -a ./run.sh $*" >&2
   exit 1
 fi
 
+# Under wine the folder is on drive Z:, which is the Linux root.
 cd "$folder"
-exec "$program"
+trap - EXIT
+exec "${program[@]}"

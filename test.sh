@@ -2,8 +2,8 @@
 # ./test.sh             builds and runs every test of the Linux build
 # ./test.sh --sanitize  builds and runs the same tests with AddressSanitizer
 #                       and UndefinedBehaviorSanitizer
-# ./test.sh --windows   cross-builds the scan and its tests for Windows and
-#                       runs them under wine
+# ./test.sh --windows   cross-builds groundstyles.exe and the tests for
+#                       Windows and runs them under wine
 source "$(dirname "$0")/scripts/common.sh"
 
 case "${1:-}" in
@@ -20,22 +20,8 @@ case "${1:-}" in
   --windows)
     preset=windows
     ensure_packages "${WINDOWS_PACKAGES[@]}"
-    # wine keeps its Windows installation in the build folder.
-    export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all
-    # No .NET or HTML engine is needed, so wine does not offer to install them.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ ! -d "$WINEPREFIX" ]; then
-      mkdir -p "$WINEPREFIX"
-      wineboot --init > /dev/null 2>&1 || true
-    fi
-    # One persistent wine server, with its services started here rather than
-    # inside a test (where they would hold the test's output open), for the
-    # whole run. A server left from setting up the prefix goes first.
-    wineserver --kill 2> /dev/null || true
-    wineserver --wait 2> /dev/null || true
-    wineserver --persistent
-    trap 'wineserver --kill 2> /dev/null || true' EXIT
-    wine cmd /c exit > /dev/null 2>&1 < /dev/null || true
+    ensure_display  # the window's own tests open windows
+    prepare_wine
     ;;
   *)
     echo "usage: ./test.sh [--sanitize | --windows]" >&2

@@ -7,8 +7,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # The packages every Linux build needs.
 BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins desktop-file-utils appstream)
 
-# And those the Windows cross-build and its test runs under wine need.
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64)
+# And those the Windows cross-build and its runs under wine need (Xvfb for a
+# machine without a display).
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 xvfb)
 
 apt_updated=no
 
@@ -40,4 +41,45 @@ build_preset() {
   else
     cmake --build --preset "$preset" --parallel "$(nproc)"
   fi
+}
+
+# Commands to run when the script ends, last added first.
+on_exit=()
+run_on_exit() {
+  local i
+  for ((i = ${#on_exit[@]} - 1; i >= 0; i--)); do eval "${on_exit[i]}"; done
+}
+trap run_on_exit EXIT
+
+# ensure_display: starts a private Xvfb for this script when there is no display.
+ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$number_file" 2> /dev/null &
+  local pid=$!
+  on_exit+=("kill $pid 2> /dev/null || true")
+  for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
+  DISPLAY=:$(cat "$number_file")
+  export DISPLAY
+  rm -f "$number_file"
+}
+
+# prepare_wine: the Windows installation in build/windows/wineprefix, and one
+# persistent wine server for the whole script, with its services started here
+# rather than inside a test (where they would hold the test's output open).
+prepare_wine() {
+  export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all
+  # No .NET or HTML engine is needed, so wine does not offer to install them.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -d "$WINEPREFIX" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot --init > /dev/null 2>&1 || true
+  fi
+  # A server left from setting up the prefix goes first.
+  wineserver --kill 2> /dev/null || true
+  wineserver --wait 2> /dev/null || true
+  wineserver --persistent
+  on_exit+=("wineserver --kill 2> /dev/null || true")
+  wine cmd /c exit > /dev/null 2>&1 < /dev/null || true
 }

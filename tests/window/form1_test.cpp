@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "fake_drives.h"
 #include "map_writer.h"
 #include "scan/report.h"
 
@@ -13,15 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::NativeString;
-
-class FakeDrives : public platform::DriveSource {
- public:
-  explicit FakeDrives(std::vector<platform::Drive>* drives) : drives_(drives) {}
-  std::vector<platform::Drive> ListDrives() const override { return *drives_; }
-
- private:
-  const std::vector<platform::Drive>* drives_;
-};
 
 class FakeView : public Form1View {
  public:
@@ -84,7 +76,7 @@ class Form1Test : public ::testing::Test {
   void TearDown() override { fs::current_path(old_cwd_); }
 
   Form1& Load() {
-    form_ = std::make_unique<Form1>(view_, std::make_unique<FakeDrives>(&drives_));
+    form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_));
     form_->Form1_Load();
     return *form_;
   }

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "fake_drives.h"
 #include "map_writer.h"
 #include "scan/report.h"
 
@@ -25,15 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using window::Control;
-
-class FakeDrives : public platform::DriveSource {
- public:
-  explicit FakeDrives(std::vector<platform::Drive> drives) : drives_(std::move(drives)) {}
-  std::vector<platform::Drive> ListDrives() const override { return drives_; }
-
- private:
-  std::vector<platform::Drive> drives_;
-};
 
 // The window with its message boxes recorded instead of shown.
 class RecordingWindow : public QtWindow {
@@ -50,8 +42,7 @@ class QtWindowTest : public ::testing::Test {
     tools::WriteFile(maps_ / "KLIN.MAP", tools::MapBytes({9}));
     old_cwd_ = fs::current_path();
     fs::current_path(maps_);
-    window_ = std::make_unique<RecordingWindow>(std::make_unique<FakeDrives>(
-        std::vector<platform::Drive>{{temp_.path().native(), ""}, {(temp_.path() / "usb").native(), ""}}));
+    window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
   }
   void TearDown() override {
     window_.reset();
@@ -81,6 +72,7 @@ class QtWindowTest : public ::testing::Test {
   tools::TempFolder temp_;
   fs::path maps_ = temp_.path() / "maps";
   fs::path old_cwd_;
+  std::vector<platform::Drive> drives_ = {{temp_.path().native(), ""}, {(temp_.path() / "usb").native(), ""}};
   std::unique_ptr<RecordingWindow> window_;
 };
 

@@ -1,0 +1,16 @@
+#include <windows.h>
+
+#include <exception>
+
+#include "platform/platform.h"
+#include "win32_window.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    Win32Window window;
+    return window.Run();
+  } catch (const std::exception& error) {
+    MessageBoxW(nullptr, platform::FromUtf8(error.what()).c_str(), L"Groundstyles", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+}
