@@ -91,6 +91,8 @@ void QtWindow::createControls() {
         Dir1->setRootIsDecorated(false);
         Dir1->setItemsExpandable(false);
         Dir1->setIndentation(10);
+        // The folders on the way down are always open: no expand arrows.
+        Dir1->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; }"));
         // Deep folders scroll sideways instead of being cut short.
         Dir1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         Dir1->header()->setStretchLastSection(false);
@@ -220,7 +222,6 @@ void QtWindow::ShowFolders(const std::vector<window::FolderRow>& rows, std::size
     auto* item = parents.empty() ? new QTreeWidgetItem(Dir1) : new QTreeWidgetItem(parents.back());
     item->setText(0, FromUtf8(row.text));
     item->setIcon(0, row.open ? open : closed);
-    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
     item->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(dir1Rows_.size()));
     dir1Rows_.push_back(item);
     parents.push_back(item);

@@ -125,6 +125,7 @@ TEST_F(QtWindowTest, EventsReachForm1) {
   emit w.Dir1->itemActivated(current->child(0), 0);
   EXPECT_EQ(w.form().file1_path(), (maps_ / "more").native());
   EXPECT_EQ(w.Dir1->currentItem()->text(0), "more");
+  EXPECT_FALSE(w.Dir1->visualItemRect(w.Dir1->currentItem()).isEmpty());  // shown, not folded away
   EXPECT_EQ(w.File1->count(), 0);
 
   // A map copied into the folder shown appears within a second.
