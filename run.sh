@@ -28,7 +28,7 @@ if [ "$target" = windows ]; then
   preset=windows
   program=(wine "$PWD/build/windows/src/window/win32/groundstyles.exe")
   mapgen=(wine build/windows/tests/groundstyles_mapgen.exe)
-  export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine_prefix
 else
   ensure_packages "${BUILD_PACKAGES[@]}"
   preset=default

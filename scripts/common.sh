@@ -1,5 +1,6 @@
-# Shared by run.sh, test.sh and bench.sh: installs missing Debian packages and
-# builds a CMake preset. Source it; it changes into the project folder.
+# Shared by run.sh, test.sh, bench.sh, fuzz.sh and package.sh: installs
+# missing Debian packages, builds a CMake preset, sets up wine and a display.
+# Source it; it changes into the project folder.
 
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -65,17 +66,23 @@ ensure_display() {
   rm -f "$number_file"
 }
 
-# prepare_wine: the Windows installation in build/windows/wineprefix, and one
-# persistent wine server for the whole script, with its services started here
-# rather than inside a test (where they would hold the test's output open).
-prepare_wine() {
+# wine_prefix: the Windows installation wine keeps in build/windows/wineprefix.
+wine_prefix() {
   export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all
   # No .NET or HTML engine is needed, so wine does not offer to install them.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -d "$WINEPREFIX" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot --init > /dev/null 2>&1 || true
+    wineserver --wait 2> /dev/null || true
   fi
+}
+
+# prepare_wine: the prefix, and one persistent wine server for the whole
+# script, with its services started here rather than inside a test (where
+# they would hold the test's output open).
+prepare_wine() {
+  wine_prefix
   # A server left from setting up the prefix goes first.
   wineserver --kill 2> /dev/null || true
   wineserver --wait 2> /dev/null || true

@@ -1,0 +1,50 @@
+# What a user installs, made by CPack from the install rules of src/window:
+# on Linux a Debian package; on Windows a zip to unpack anywhere and an
+# installer. The name, version and icon are the project's own.
+string(TOLOWER "${PROJECT_NAME}" GROUNDSTYLES_PACKAGE)
+set(CPACK_PACKAGE_NAME "${PROJECT_NAME}")
+set(CPACK_PACKAGE_VENDOR "The ${PROJECT_NAME} developers")
+set(CPACK_PACKAGE_VERSION "${GROUNDSTYLES_VERSION_TEXT}")
+set(CPACK_PACKAGE_CONTACT "${CPACK_PACKAGE_VENDOR} <maintainers@${GROUNDSTYLES_PACKAGE}.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Reads every PG2 map file (*.MAP) in a folder and writes a plain-text report,\n"
+    "GroundStyles.txt, that lists for each map which of the terrain types you\n"
+    "ticked it contains, notes maps that hold terrain codes nobody knows, and\n"
+    "marks the maps that ship with the game. It only reads map files and never\n"
+    "changes them.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_THREADS 0)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP NSIS64)
+  set(CPACK_SYSTEM_NAME win64)
+  set(CPACK_PACKAGE_INSTALL_DIRECTORY "${PROJECT_NAME}")
+  set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "${PROJECT_NAME}")
+  set(CPACK_NSIS_PACKAGE_NAME "${PROJECT_NAME}")
+  set(CPACK_NSIS_DISPLAY_NAME "${PROJECT_NAME}")
+  set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/resources/groundstyles.ico")
+  set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/resources/groundstyles.ico")
+  # The icon of the entry in the system's installed programs.
+  set(CPACK_NSIS_INSTALLED_ICON_NAME "groundstyles.exe")
+  # A Start-menu shortcut to the program, under its name; it takes the
+  # program's own icon. (CPACK_PACKAGE_EXECUTABLES would look for it in bin\.)
+  set(CPACK_NSIS_CREATE_ICONS_EXTRA
+      "CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\${PROJECT_NAME}.lnk' '$INSTDIR\\groundstyles.exe'")
+  set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\$MUI_TEMP\\${PROJECT_NAME}.lnk'")
+  set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  # A 64-bit installer for a 64-bit program: it writes the system's own registry view.
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  # The installer is named apart from the zip: see the options file.
+  set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake")
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_PACKAGE_NAME "${GROUNDSTYLES_PACKAGE}")
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+include(CPack)

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# ./package.sh: builds what a user installs into build/packages and checks
+# each package: the Debian package for Debian and Ubuntu, and for Windows a
+# zip to unpack anywhere and an installer. Names and version come from the
+# build (CPack's configuration), not from this script.
+source "$(dirname "$0")/scripts/common.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" dpkg-dev lintian nsis unzip
+
+out=$PWD/build/packages
+rm -rf "$out"
+mkdir -p "$out"
+scratch=$(mktemp -d)
+on_exit+=("rm -rf '$scratch'")
+
+fail() {
+  echo "package.sh: $*" >&2
+  exit 1
+}
+
+# cpack_value BUILD_DIR VARIABLE: a value of the build's CPack configuration.
+cpack_value() {
+  sed -n "s/^set($2 \"\(.*\)\")\$/\1/p" "$1/CPackConfig.cmake"
+}
+
+# file_version EXE: the FileVersion string of a Windows program's version resource.
+file_version() {
+  x86_64-w64-mingw32-windres -i "$1" -O rc | sed -n 's/^ *VALUE "FileVersion", "\(.*\)"$/\1/p'
+}
+
+echo "== building"
+build_preset default
+(cd build/default && cpack -B "$out" > /dev/null)
+build_preset windows
+(cd build/windows && cpack -B "$out" > /dev/null)
+rm -rf "$out/_CPack_Packages"
+
+name=$(cpack_value build/windows CPACK_PACKAGE_NAME)
+version=$(cpack_value build/windows CPACK_PACKAGE_VERSION)
+windows_name=$(cpack_value build/windows CPACK_PACKAGE_FILE_NAME)
+deb=$out/$(cpack_value build/default CPACK_DEBIAN_PACKAGE_NAME)_${version}_amd64.deb
+zip=$out/$windows_name.zip
+setup=$out/$windows_name-setup.exe
+for package in "$deb" "$zip" "$setup"; do
+  [ -f "$package" ] || fail "not built: ${package#"$PWD"/}"
+done
+
+echo "== ${deb#"$PWD"/}"
+dpkg-deb --info "$deb"
+contents=$(dpkg-deb --contents "$deb")
+echo "$contents"
+for path in usr/bin/groundstyles usr/share/applications/groundstyles.desktop \
+            usr/share/metainfo/org.groundstyles.Groundstyles.metainfo.xml \
+            usr/share/icons/hicolor/16x16/apps/groundstyles.png usr/share/icons/hicolor/32x32/apps/groundstyles.png \
+            usr/share/man/man1/groundstyles.1.gz usr/share/doc/groundstyles/copyright; do
+  grep -q " \./$path\$" <<< "$contents" || fail "not in the Debian package: /$path"
+done
+dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || fail "the Debian package does not depend on Qt"
+lintian --fail-on error "$deb" 2> /dev/null
+unpacked=$scratch/deb
+dpkg-deb -x "$deb" "$unpacked"
+desktop-file-validate "$unpacked/usr/share/applications/groundstyles.desktop"
+appstreamcli validate --no-net "$unpacked/usr/share/metainfo/org.groundstyles.Groundstyles.metainfo.xml"
+# It starts with the libraries it depends on and runs until it is stopped.
+! ldd "$unpacked/usr/bin/groundstyles" | grep 'not found' || fail "a library is missing"
+status=0
+QT_QPA_PLATFORM=offscreen timeout 3 "$unpacked/usr/bin/groundstyles" || status=$?
+[ "$status" -eq 124 ] || fail "the packaged program ended by itself (status $status)"
+
+echo "== ${zip#"$PWD"/}"
+unzip -Z1 "$zip"
+[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "$windows_name/README.txt $windows_name/groundstyles.exe " ] ||
+  fail "the zip should hold groundstyles.exe and README.txt"
+unzip -q "$zip" -d "$scratch/zip"
+readme=$scratch/zip/$windows_name/README.txt
+[ "$(grep -c $'\r$' "$readme")" -eq "$(wc -l < "$readme")" ] || fail "README.txt has lines not ending in CR LF"
+[ "$(file_version "$scratch/zip/$windows_name/groundstyles.exe")" = "$version" ] ||
+  fail "the zip's program does not say version $version"
+
+echo "== ${setup#"$PWD"/}, installed and removed under wine"
+wine_prefix
+wine_path() { winepath -u "$1" 2> /dev/null; }
+installed=$(wine_path "C:\\Program Files\\$name")
+shortcut=$(wine_path "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$name\\$name.lnk")
+uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name"
+registry() { wine reg query "$uninstall_key" /v "$1" 2> /dev/null | sed -n "s/^ *$1 *REG_SZ *//p" | tr -d '\r'; }
+
+wine "$setup" /S 2> /dev/null
+wineserver -w
+[ -f "$installed/groundstyles.exe" ] || fail "the installer did not install groundstyles.exe"
+[ "$(file_version "$installed/groundstyles.exe")" = "$version" ] ||
+  fail "the installed program does not say version $version"
+[ -f "$shortcut" ] || fail "no Start-menu shortcut"
+strings "$shortcut" | grep -qxF "C:\\Program Files\\$name\\groundstyles.exe" ||
+  fail "the shortcut does not start the installed program"
+[ "$(registry DisplayName)" = "$name" ] || fail "no uninstall entry named $name"
+[ "$(registry DisplayVersion)" = "$version" ] || fail "the uninstall entry does not say version $version"
+[ "$(registry DisplayIcon)" = "C:\\Program Files\\$name\\groundstyles.exe" ] ||
+  fail "the uninstall entry does not show the program's icon"
+echo "installed: groundstyles.exe $version, the shortcut and the uninstall entry"
+
+wine "C:\\Program Files\\$name\\Uninstall.exe" /S 2> /dev/null
+wineserver -w
+[ ! -e "$installed" ] || fail "the uninstaller left $installed"
+[ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
+[ -z "$(registry DisplayName)" ] || fail "the uninstaller left the uninstall entry"
+echo "removed: the program, the shortcut and the uninstall entry"
+
+echo "package.sh: built and checked in ${out#"$PWD"/}:"
+ls -l "$out"
