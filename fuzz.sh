@@ -13,7 +13,7 @@ fi
 ensure_packages cmake make clang libclang-rt-14-dev
 build_preset fuzz
 
-targets=(map_decode format_line resolve_folder)
+targets=(map_decode)
 bin=build/fuzz/tests/fuzz
 seeds=build/fuzz/seeds
 [ -d "$seeds" ] || "$bin/make_seeds" "$seeds"

@@ -1,5 +1,5 @@
-// make_seeds FOLDER: writes the fuzzers' starting inputs into FOLDER/map_decode,
-// FOLDER/format_line and FOLDER/resolve_folder.
+// make_seeds FOLDER: writes the map-decoding fuzzer's starting inputs into
+// FOLDER/map_decode.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -29,23 +29,5 @@ int main(int argc, char** argv) {
   }
   tools::WriteFile(maps / "long", all + tools::MapBytes({4}, 9) + std::string(100, '\xFF'));
 
-  const fs::path lines = root / "format_line";
-  fs::create_directories(lines);
-  const std::vector<std::string> names = {"ARRACT.MAP", "arract.map", " KLIN.MAP ", "MYMAP.MAP",
-                                          std::string(18, 'N') + ".MAP", std::string(19, 'N') + ".MAP",
-                                          "\xC3\x9C" "bung.MAP", "\xE5\x9C\xB0\xE5\x9B\xBE.MAP", "\xFF\xFE.MAP",
-                                          "NEW\nLINE.MAP", ""};
-  n = 0;
-  for (const std::string& name : names) {
-    tools::WriteFile(lines / ("name" + std::to_string(n)), (n % 3 ? some : all) + name);
-    ++n;
-  }
-
-  const fs::path folders = root / "resolve_folder";
-  fs::create_directories(folders);
-  const std::vector<std::string> texts = {"/tmp", "  /tmp/  ", "", "   ", "/no/such/folder", std::string("/tmp\0/x", 7),
-                                          "/", "//", "/tmp/../tmp", "/etc/passwd"};
-  n = 0;
-  for (const std::string& text : texts) tools::WriteFile(folders / ("text" + std::to_string(n++)), text);
   return 0;
 }
