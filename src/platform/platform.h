@@ -70,7 +70,12 @@ class FolderFiles {
   std::intptr_t handle_ = -1;  // the open folder where the system offers that
 };
 
-// `cannot <verb> "<path>": <reason>`, the form of every file error the user sees.
+// `path` made absolute as the system resolves it: a relative path is joined to
+// the working folder, and "." and ".." are taken away (on POSIX after following
+// the links before them). The last name is kept as it is.
+NativeString AbsolutePath(const NativeString& path);
+
+// `cannot <verb> "<absolute path>": <reason>`, the form of every file error the user sees.
 Status FileError(std::string_view verb, const NativeString& path, std::string_view reason);
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +77,25 @@ bool FolderExists(const NativeString& path) {
   // A name holding a NUL cannot exist; the system would see only its start.
   return !path.empty() && path.find('\0') == NativeString::npos && ::stat(path.c_str(), &info) == 0 &&
          S_ISDIR(info.st_mode);
+}
+
+NativeString AbsolutePath(const NativeString& path) {
+  namespace fs = std::filesystem;
+  const fs::path given(path);
+  std::error_code error;
+  const fs::path absolute = fs::absolute(given, error);  // the working folder joined to a relative path
+  if (error) return path;
+  const auto is_dots = [](const fs::path& part) { return part == "." || part == ".."; };
+  // A name holding a NUL names nothing the system could resolve.
+  if (std::none_of(given.begin(), given.end(), is_dots) || path.find('\0') != NativeString::npos) {
+    return absolute.native();
+  }
+  // The system takes ".." from where the links before it lead; the last name,
+  // a link perhaps, is shown as it is.
+  const bool keep_last = given.has_filename() && !is_dots(given.filename());
+  const fs::path resolved = fs::weakly_canonical(keep_last ? absolute.parent_path() : absolute, error);
+  if (error) return absolute.lexically_normal().native();
+  return keep_last ? (resolved / given.filename()).native() : resolved.native();
 }
 
 NativeString ReportFallbackFolder() {

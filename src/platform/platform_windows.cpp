@@ -75,6 +75,20 @@ bool FolderExists(const NativeString& path) {
 
 NativeString ReportFallbackFolder() { return L"C:\\"; }
 
+NativeString AbsolutePath(const NativeString& path) {
+  if (path.empty() || path.find(L'\0') != NativeString::npos) return path;
+  NativeString full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);  // the length needed, with its terminating NUL
+  }
+}
+
 Status ReadFileHead(const NativeString& path, unsigned char* buffer, std::size_t capacity, std::size_t* length) {
   *length = 0;
   if (path.find(L'\0') != NativeString::npos) {

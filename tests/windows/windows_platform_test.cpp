@@ -110,7 +110,9 @@ TEST(WindowsPlatform, FoldersDrivesAndDevices) {
   unsigned char buffer[16];
   std::size_t length = 0;
   EXPECT_EQ(platform::ReadFileHead(L"NUL", buffer, sizeof buffer, &length).message(),
-            "cannot read \"NUL\": not a regular file");
+            "cannot read \"\\\\.\\NUL\": not a regular file");
+  EXPECT_EQ(platform::FileError("create", L"..\\GroundStyles.txt", "why").message(),
+            "cannot create \"" + (fs::current_path().parent_path() / "GroundStyles.txt").string() + "\": why");
 }
 
 }  // namespace
