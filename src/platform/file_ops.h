@@ -31,8 +31,9 @@ void Remove(const NativeString& path);
 
 bool IsAlreadyExists(int error);
 bool IsAccessDenied(int error);
-// The error a full disk gives.
+// The errors a full disk and a failing device give.
 int DiskFullError();
+int DeviceError();
 // The system's description of an error, in UTF-8.
 std::string ErrorText(int error);
 

@@ -68,6 +68,8 @@ bool IsAccessDenied(int error) { return error == EACCES || error == EPERM; }
 
 int DiskFullError() { return ENOSPC; }
 
+int DeviceError() { return EIO; }
+
 std::string ErrorText(int error) { return std::strerror(error); }
 
 }  // namespace platform::internal

@@ -64,6 +64,8 @@ bool IsAccessDenied(int error) { return error == ERROR_ACCESS_DENIED; }
 
 int DiskFullError() { return ERROR_DISK_FULL; }
 
+int DeviceError() { return ERROR_IO_DEVICE; }
+
 std::string ErrorText(int error) { return WindowsErrorText(static_cast<unsigned long>(error)); }
 
 }  // namespace platform::internal

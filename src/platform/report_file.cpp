@@ -2,9 +2,8 @@
 // folder, which is synced and then renamed over the report.
 #include "platform/report_file.h"
 
-#include <algorithm>
 #include <atomic>
-#include <limits>
+#include <optional>
 #include <random>
 
 #include "platform/file_ops.h"
@@ -15,29 +14,47 @@ namespace {
 
 using internal::FileHandle;
 using internal::kNoFile;
+using Call = ReportFault::Call;
 
 constexpr std::size_t kBufferSize = 64 * 1024;
-constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
 
-std::atomic<std::size_t> g_write_limit{kNoLimit};
-std::atomic<std::size_t> g_bytes_written{0};
+// The fault a test set, and how many calls of its kind have been made since.
+std::optional<ReportFault> g_fault;
+int g_fault_calls = 0;
+
+// The error an injected fault gives this call, or 0.
+int InjectedError(Call call) {
+  if (!g_fault || g_fault->call != call || ++g_fault_calls != g_fault->nth) return 0;
+  return call == Call::kWrite ? internal::DiskFullError() : internal::DeviceError();
+}
 
 // Writes until all is out; 0 on success, else the system's error code.
-int WriteAll(FileHandle file, const char* data, std::size_t size) {
-  while (size > 0) {
-    std::size_t chunk = size;
-    if (const std::size_t limit = g_write_limit.load(); limit != kNoLimit) {
-      const std::size_t written = g_bytes_written.load();
-      if (written >= limit) return internal::DiskFullError();
-      chunk = std::min(chunk, limit - written);
-    }
+int WriteAll(FileHandle file, std::string_view bytes) {
+  while (!bytes.empty()) {
     std::size_t done = 0;
-    if (const int error = internal::WriteSome(file, data, chunk, &done); error != 0) return error;
-    g_bytes_written += done;
-    data += done;
-    size -= done;
+    if (const int error = internal::WriteSome(file, bytes.data(), bytes.size(), &done); error != 0) return error;
+    bytes.remove_prefix(done);
   }
   return 0;
+}
+
+// The report's own write, sync and close, where a test's fault can strike.
+int Write(FileHandle file, std::string_view bytes) {
+  const int error = InjectedError(Call::kWrite);
+  if (error == 0) return WriteAll(file, bytes);
+  WriteAll(file, bytes.substr(0, bytes.size() / 2));  // as a full disk does, part goes out first
+  return error;
+}
+
+int Sync(FileHandle file) {
+  const int error = InjectedError(Call::kSync);
+  return error != 0 ? error : internal::Sync(file);
+}
+
+int Close(FileHandle file) {
+  const int injected = InjectedError(Call::kClose);
+  const int error = internal::Close(file);
+  return injected != 0 ? injected : error;
 }
 
 std::string RandomSuffix() {
@@ -58,16 +75,20 @@ struct ReportFile::Impl {
   NativeString temporary;  // empty when the report is rewritten in place
   FileHandle file = kNoFile;
   std::string buffer;
+  Status failure;  // the first failure, which sticks
   bool committed = false;
 
   bool InPlace() const { return temporary.empty(); }
 
-  Status Failure(std::string_view verb, int error) const { return FileError(verb, path, internal::ErrorText(error)); }
+  Status Fail(std::string_view verb, int error) {
+    if (failure.ok()) failure = FileError(verb, path, internal::ErrorText(error));
+    return failure;
+  }
 
   Status Flush() {
-    const int error = WriteAll(file, buffer.data(), buffer.size());
+    const int error = Write(file, buffer);
     buffer.clear();
-    return error == 0 ? Status::Ok() : Failure("write", error);
+    return error == 0 ? Status::Ok() : Fail("write", error);
   }
 };
 
@@ -105,6 +126,7 @@ Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>*
 }
 
 Status ReportFile::Append(std::string_view bytes) {
+  if (!impl_->failure.ok()) return impl_->failure;
   impl_->buffer.append(bytes);
   // In place, everything waits for Commit so that a failed scan leaves the old report alone.
   if (!impl_->InPlace() && impl_->buffer.size() >= kBufferSize) return impl_->Flush();
@@ -113,28 +135,27 @@ Status ReportFile::Append(std::string_view bytes) {
 
 Status ReportFile::Commit() {
   Impl& impl = *impl_;
+  if (!impl.failure.ok()) return impl.failure;
   if (impl.InPlace()) {
-    if (const int error = internal::Truncate(impl.file); error != 0) return impl.Failure("write", error);
+    if (const int error = internal::Truncate(impl.file); error != 0) return impl.Fail("write", error);
   }
   if (Status status = impl.Flush(); !status.ok()) return status;
-  if (const int error = internal::Sync(impl.file); error != 0) return impl.Failure("write", error);
-  const FileHandle file = impl.file;
+  if (const int error = Sync(impl.file); error != 0) return impl.Fail("write", error);
+  const int close_error = Close(impl.file);
   impl.file = kNoFile;
-  if (const int error = internal::Close(file); error != 0) return impl.Failure("write", error);
+  if (close_error != 0) return impl.Fail("write", close_error);
   if (!impl.InPlace()) {
-    if (const int error = internal::Replace(impl.temporary, impl.path); error != 0) {
-      return impl.Failure("replace", error);
-    }
+    if (const int error = internal::Replace(impl.temporary, impl.path); error != 0) return impl.Fail("replace", error);
   }
   impl.committed = true;
   return Status::Ok();
 }
 
-ScopedReportWriteLimit::ScopedReportWriteLimit(std::size_t bytes_allowed) {
-  g_bytes_written = 0;
-  g_write_limit = bytes_allowed;
+ScopedReportFault::ScopedReportFault(const ReportFault& fault) {
+  g_fault = fault;
+  g_fault_calls = 0;
 }
 
-ScopedReportWriteLimit::~ScopedReportWriteLimit() { g_write_limit = kNoLimit; }
+ScopedReportFault::~ScopedReportFault() { g_fault.reset(); }
 
 }  // namespace platform

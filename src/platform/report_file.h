@@ -23,6 +23,7 @@ class ReportFile {
   ~ReportFile();
 
   // Appends bytes to the report; they may be held in a buffer until Commit.
+  // A failure sticks: every later call, Commit too, returns it.
   Status Append(std::string_view bytes);
   // Writes out what is buffered, makes it durable and puts it in place of the report.
   Status Commit();
@@ -33,14 +34,22 @@ class ReportFile {
   std::unique_ptr<Impl> impl_;
 };
 
-// For tests: while an object of this type lives, report writes fail with the
-// system's "no space left on device" once `bytes_allowed` bytes have been written.
-class ScopedReportWriteLimit {
+// For tests: a fault in the report's file calls.
+struct ReportFault {
+  enum class Call { kWrite, kSync, kClose };
+  Call call = Call::kWrite;
+  int nth = 1;  // the call of that kind that fails, counting from 1; later ones succeed
+};
+
+// While an object of this type lives, the fault happens in report writing:
+// a write fails with "no space left on device", a sync or close with an
+// input/output error.
+class ScopedReportFault {
  public:
-  explicit ScopedReportWriteLimit(std::size_t bytes_allowed);
-  ~ScopedReportWriteLimit();
-  ScopedReportWriteLimit(const ScopedReportWriteLimit&) = delete;
-  ScopedReportWriteLimit& operator=(const ScopedReportWriteLimit&) = delete;
+  explicit ScopedReportFault(const ReportFault& fault);
+  ~ScopedReportFault();
+  ScopedReportFault(const ScopedReportFault&) = delete;
+  ScopedReportFault& operator=(const ScopedReportFault&) = delete;
 };
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #endif
 
 #include <functional>
+#include <optional>
 
 #include "map_writer.h"
 
@@ -115,18 +116,24 @@ TEST_F(RunScanTest, FolderEndingInASeparatorIsReadThroughADoubledOne) {
 
 TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
   const fs::path report = reports_ / "GroundStyles.txt";
-  const std::string map_b = (maps_ / "B.MAP").string();
+  const std::string map_b = (maps_ / "B.MAP").string(), cannot_write = "cannot write \"" + report.string() + "\": ";
+  using Call = platform::ReportFault::Call;
+  const auto many_lines = [&] { AddMap("BIG.MAP", {1}), names_.resize(4000, names_.back()); };
   struct Case {
     const char* what;
     std::function<void()> arrange;
     std::string message;  // how the error starts
+    std::optional<platform::ReportFault> fault = {};
   };
   std::vector<Case> cases = {
       {"map deleted after listing", [&] { fs::remove(map_b); }, "cannot open \"" + map_b + "\": "},
       {"report is a folder", [&] { fs::remove(report), fs::create_directory(report); },
        "cannot replace \"" + report.string() + "\": "},
-      {"disk full", [&] { AddMap("BIG.MAP", {1}), names_.resize(4000, names_.back()); },
-       "cannot write \"" + report.string() + "\": "},
+      // Only the first write fails: the lines it held must not be lost unnoticed.
+      {"a write fails mid-scan", many_lines, cannot_write, platform::ReportFault{}},
+      {"the one write, at the end, fails", [] {}, cannot_write, platform::ReportFault{}},
+      {"sync fails", [] {}, cannot_write, platform::ReportFault{Call::kSync}},
+      {"close fails", [] {}, cannot_write, platform::ReportFault{Call::kClose}},
 #ifndef _WIN32
       {"map became a folder", [&] { fs::remove(map_b), fs::create_directory(map_b); },
        "cannot read \"" + map_b + "\": Is a directory"},
@@ -144,7 +151,8 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
     AddMap("B.MAP", {1});
     failure.arrange();
     busy_log_.clear();
-    platform::ScopedReportWriteLimit disk(50000);
+    std::optional<platform::ScopedReportFault> fault;
+    if (failure.fault) fault.emplace(*failure.fault);
     const platform::Status status = Scan(reports_.string());
     EXPECT_EQ(status.message().rfind(failure.message, 0), 0u) << status.message();
     EXPECT_EQ(busy_log_, "on off");
