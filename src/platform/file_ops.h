@@ -1,6 +1,6 @@
 // The operating system's file calls that report writing needs, behind one
-// small interface so that the buffering and replacement logic is shared.
-// Each call returns 0 on success or the system's error code.
+// small interface so that the buffering, replacement and in-place rewriting
+// logic is shared. Each call returns 0 on success or the system's error code.
 #pragma once
 
 #include <cstddef>
@@ -14,22 +14,41 @@ namespace platform::internal {
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
-// Creates `path`, failing when something of that name exists.
+// What a report's path holds, looked at without following a link.
+struct ExistingReport {
+  enum class Kind { kNone, kFile, kLink, kOther } kind = Kind::kNone;
+  int write_error = 0;     // kFile: why this user may not write it, 0 when they may
+  std::uint32_t mode = 0;  // kFile: its permission bits (POSIX)
+};
+int Inspect(const NativeString& path, ExistingReport* report);
+
+// Creates `path` for reading and writing, failing when something of that name exists.
 int CreateNewFile(const NativeString& path, FileHandle* file);
-// Opens the existing regular file `path` for writing, without truncating it.
-int OpenForWriting(const NativeString& path, FileHandle* file);
+// Opens the existing regular file `path` for reading and writing, never through a link.
+int OpenExisting(const NativeString& path, FileHandle* file);
+
 // Writes at most `size` bytes; `*written` tells how many went.
 int WriteSome(FileHandle file, const char* data, std::size_t size, std::size_t* written);
-// Empties the file and moves back to its start.
-int Truncate(FileHandle file);
+// Reads the whole file from its start.
+int ReadAll(FileHandle file, std::string* bytes);
+// Moves back to the start of the file.
+int Rewind(FileHandle file);
+// Makes room on disk for the first `size` bytes; the file may grow to `size`.
+int Reserve(FileHandle file, std::uint64_t size);
+// Cuts or extends the file to `size` bytes.
+int SetLength(FileHandle file, std::uint64_t size);
+// Gives the file the permission bits `mode` (POSIX; nothing on Windows).
+int SetMode(FileHandle file, std::uint32_t mode);
 // Makes what was written durable.
 int Sync(FileHandle file);
 int Close(FileHandle file);
-// Puts `from` in place of `to`, replacing a file there.
+
+// Puts `from` in place of `to`, replacing a file or link there.
 int Replace(const NativeString& from, const NativeString& to);
 void Remove(const NativeString& path);
 
 bool IsAlreadyExists(int error);
+// Refused for want of permission (including a sticky folder's refusal).
 bool IsAccessDenied(int error);
 // The errors a full disk and a failing device give.
 int DiskFullError();

@@ -14,24 +14,43 @@ namespace {
 
 int Fd(FileHandle file) { return static_cast<int>(file); }
 
-}  // namespace
-
-int CreateNewFile(const NativeString& path, FileHandle* file) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+int Open(const char* path, int flags, FileHandle* file) {
+  const int fd = ::open(path, flags | O_CLOEXEC, 0666);
   if (fd < 0) return errno;
   *file = fd;
   return 0;
 }
 
-int OpenForWriting(const NativeString& path, FileHandle* file) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return errno;
+}  // namespace
+
+int Inspect(const NativeString& path, ExistingReport* report) {
+  *report = {};
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
+  if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? 0 : errno;
+  using Kind = ExistingReport::Kind;
+  report->kind = S_ISREG(info.st_mode) ? Kind::kFile : S_ISLNK(info.st_mode) ? Kind::kLink : Kind::kOther;
+  if (report->kind == Kind::kFile) {
+    report->mode = info.st_mode & 0777;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) report->write_error = errno;
+  }
+  return 0;
+}
+
+int CreateNewFile(const NativeString& path, FileHandle* file) {
+  return Open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, file);
+}
+
+int OpenExisting(const NativeString& path, FileHandle* file) {
+  // O_NONBLOCK: a FIFO put in the report's place must not hold the scan.
+  if (const int error = Open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, file); error != 0) {
+    return error;
+  }
+  struct stat info {};
+  if (::fstat(Fd(*file), &info) != 0 || !S_ISREG(info.st_mode)) {
+    Close(*file);
+    *file = kNoFile;
     return EINVAL;
   }
-  *file = fd;
   return 0;
 }
 
@@ -47,10 +66,30 @@ int WriteSome(FileHandle file, const char* data, std::size_t size, std::size_t* 
   }
 }
 
-int Truncate(FileHandle file) {
-  if (::ftruncate(Fd(file), 0) != 0 || ::lseek(Fd(file), 0, SEEK_SET) != 0) return errno;
-  return 0;
+int ReadAll(FileHandle file, std::string* bytes) {
+  bytes->clear();
+  char chunk[64 * 1024];
+  for (off_t offset = 0;;) {
+    const ssize_t got = ::pread(Fd(file), chunk, sizeof chunk, offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) return 0;
+    bytes->append(chunk, static_cast<std::size_t>(got));
+    offset += got;
+  }
 }
+
+int Rewind(FileHandle file) { return ::lseek(Fd(file), 0, SEEK_SET) == 0 ? 0 : errno; }
+
+int Reserve(FileHandle file, std::uint64_t size) {
+  return ::posix_fallocate(Fd(file), 0, static_cast<off_t>(size));  // returns the error itself
+}
+
+int SetLength(FileHandle file, std::uint64_t size) {
+  return ::ftruncate(Fd(file), static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
+int SetMode(FileHandle file, std::uint32_t mode) { return ::fchmod(Fd(file), mode) == 0 ? 0 : errno; }
 
 int Sync(FileHandle file) { return ::fsync(Fd(file)) == 0 ? 0 : errno; }
 

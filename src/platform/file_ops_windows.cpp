@@ -12,9 +12,8 @@ HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
 int LastError() { return static_cast<int>(GetLastError()); }
 
-int Open(const NativeString& path, DWORD disposition, FileHandle* file) {
-  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+int Open(const NativeString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags, FileHandle* file) {
+  HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   *file = reinterpret_cast<FileHandle>(handle);
   return 0;
@@ -22,11 +21,37 @@ int Open(const NativeString& path, DWORD disposition, FileHandle* file) {
 
 }  // namespace
 
-int CreateNewFile(const NativeString& path, FileHandle* file) { return Open(path, CREATE_NEW, file); }
+int Inspect(const NativeString& path, ExistingReport* report) {
+  *report = {};
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const int error = LastError();
+    return error == ERROR_FILE_NOT_FOUND ? 0 : error;
+  }
+  using Kind = ExistingReport::Kind;
+  report->kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? Kind::kLink
+                 : (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0   ? Kind::kOther
+                                                                  : Kind::kFile;
+  if (report->kind == Kind::kFile && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    report->write_error = ERROR_ACCESS_DENIED;
+  }
+  return 0;
+}
 
-int OpenForWriting(const NativeString& path, FileHandle* file) {
-  if (const int error = Open(path, OPEN_EXISTING, file); error != 0) return error;
-  if (GetFileType(Handle(*file)) != FILE_TYPE_DISK) {
+int CreateNewFile(const NativeString& path, FileHandle* file) {
+  return Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, file);
+}
+
+int OpenExisting(const NativeString& path, FileHandle* file) {
+  // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused.
+  if (const int error = Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, file);
+      error != 0) {
+    return error;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(Handle(*file)) != FILE_TYPE_DISK || !GetFileInformationByHandle(Handle(*file), &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     CloseHandle(Handle(*file));
     *file = kNoFile;
     return ERROR_INVALID_FUNCTION;
@@ -42,11 +67,33 @@ int WriteSome(FileHandle file, const char* data, std::size_t size, std::size_t* 
   return 0;
 }
 
-int Truncate(FileHandle file) {
-  LARGE_INTEGER start{};
-  if (!SetFilePointerEx(Handle(file), start, nullptr, FILE_BEGIN) || !SetEndOfFile(Handle(file))) return LastError();
-  return 0;
+int ReadAll(FileHandle file, std::string* bytes) {
+  bytes->clear();
+  if (const int error = Rewind(file); error != 0) return error;
+  char chunk[64 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(Handle(file), chunk, sizeof chunk, &got, nullptr)) return LastError();
+    if (got == 0) return 0;
+    bytes->append(chunk, got);
+  }
 }
+
+int Rewind(FileHandle file) {
+  const LARGE_INTEGER start{};
+  return SetFilePointerEx(Handle(file), start, nullptr, FILE_BEGIN) ? 0 : LastError();
+}
+
+// Extending the end of a file allocates its clusters, or fails for want of them.
+int Reserve(FileHandle file, std::uint64_t size) { return SetLength(file, size); }
+
+int SetLength(FileHandle file, std::uint64_t size) {
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+  return SetFileInformationByHandle(Handle(file), FileEndOfFileInfo, &end, sizeof end) ? 0 : LastError();
+}
+
+int SetMode(FileHandle, std::uint32_t) { return 0; }
 
 int Sync(FileHandle file) { return FlushFileBuffers(Handle(file)) ? 0 : LastError(); }
 

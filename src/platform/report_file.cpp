@@ -1,5 +1,6 @@
-// Report replacement: the text goes to a temporary file in the report's
-// folder, which is synced and then renamed over the report.
+// Report replacement: the text goes to a new file in the report's folder,
+// which is synced and then put in place of the report; where that cannot be,
+// the report is rewritten in place with its old bytes kept for a failure.
 #include "platform/report_file.h"
 
 #include <atomic>
@@ -12,8 +13,10 @@ namespace platform {
 
 namespace {
 
+using internal::ExistingReport;
 using internal::FileHandle;
 using internal::kNoFile;
+using Kind = ExistingReport::Kind;
 using Call = ReportFault::Call;
 
 constexpr std::size_t kBufferSize = 64 * 1024;
@@ -71,14 +74,15 @@ std::string RandomSuffix() {
 }  // namespace
 
 struct ReportFile::Impl {
-  NativeString path;       // the report
-  NativeString temporary;  // empty when the report is rewritten in place
-  FileHandle file = kNoFile;
+  NativeString path;     // the report
+  ExistingReport old;    // what the report's path held when the scan began
+  NativeString temporary;  // the new file's name
+  FileHandle file = kNoFile;  // the new file, or the report itself when rewritten in place
+  bool in_place = false;
+  bool named = false;     // the new file is `temporary` on disk
   std::string buffer;
   Status failure;  // the first failure, which sticks
   bool committed = false;
-
-  bool InPlace() const { return temporary.empty(); }
 
   Status Fail(std::string_view verb, int error) {
     if (failure.ok()) failure = FileError(verb, path, internal::ErrorText(error));
@@ -90,63 +94,136 @@ struct ReportFile::Impl {
     buffer.clear();
     return error == 0 ? Status::Ok() : Fail("write", error);
   }
+
+  // Creates the new file beside the report, under a fresh name.
+  int CreateNewFile() {
+    const std::size_t slash = path.rfind(kSeparator);
+    const NativeString folder = slash == NativeString::npos ? NativeString() : path.substr(0, slash + 1);
+    const NativeString name = slash == NativeString::npos ? path : path.substr(slash + 1);
+    int error = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      temporary = folder + FromAscii(".") + name + FromAscii("." + RandomSuffix() + ".tmp");
+      error = internal::CreateNewFile(temporary, &file);
+      if (error == 0) {
+        named = true;
+        return 0;
+      }
+      if (!internal::IsAlreadyExists(error)) break;
+    }
+    return error;
+  }
+
+  // Puts `bytes` in place of the report's content, through `file` open on it.
+  // Room is made first; should anything fail after that, the old bytes go back.
+  Status RewriteInPlace(std::string_view bytes) {
+    std::string old_bytes;
+    if (const int error = internal::ReadAll(file, &old_bytes); error != 0) return Fail("read", error);
+    int error = bytes.size() > old_bytes.size() ? internal::Reserve(file, bytes.size()) : 0;
+    const bool writing = error == 0;
+    if (error == 0) error = internal::Rewind(file);
+    if (error == 0) error = Write(file, bytes);
+    if (error == 0) error = internal::SetLength(file, bytes.size());
+    if (error == 0) error = Sync(file);
+    if (error == 0) {
+      error = Close(file);
+      file = kNoFile;
+    }
+    if (error == 0) {
+      committed = true;
+      return Status::Ok();
+    }
+    Restore(old_bytes, writing);
+    return Fail("write", error);
+  }
+
+  // Puts the old bytes back. Nothing here needs more room than they had.
+  void Restore(const std::string& old_bytes, bool rewrite) {
+    if (file == kNoFile && internal::OpenExisting(path, &file) != 0) return;
+    if (!rewrite || (internal::Rewind(file) == 0 && WriteAll(file, old_bytes) == 0)) {
+      if (internal::SetLength(file, old_bytes.size()) == 0) internal::Sync(file);
+    }
+    internal::Close(file);
+    file = kNoFile;
+  }
+
+  // Where the folder refuses to let the new file replace the report (a sticky
+  // folder, say), the report is rewritten in place with the new file's bytes.
+  Status RewriteFromNewFile() {
+    std::string bytes;
+    int error = internal::OpenExisting(temporary, &file);
+    if (error == 0) {
+      error = internal::ReadAll(file, &bytes);
+      internal::Close(file);
+      file = kNoFile;
+    }
+    internal::Remove(temporary);
+    named = false;
+    if (error != 0) return Fail("read", error);
+    if (error = internal::OpenExisting(path, &file); error != 0) return Fail("write", error);
+    return RewriteInPlace(bytes);
+  }
 };
 
 ReportFile::ReportFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 ReportFile::~ReportFile() {
-  if (impl_->file != kNoFile) internal::Close(impl_->file);
-  if (!impl_->committed && !impl_->InPlace()) internal::Remove(impl_->temporary);
+  Impl& impl = *impl_;
+  if (impl.file != kNoFile) internal::Close(impl.file);
+  if (impl.named && !impl.committed) internal::Remove(impl.temporary);
 }
 
 Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>* report) {
-  auto impl = std::make_unique<Impl>();
-  impl->path = path;
-  const std::size_t slash = path.rfind(kSeparator);
-  const NativeString folder = slash == NativeString::npos ? NativeString() : path.substr(0, slash + 1);
-  const NativeString name = slash == NativeString::npos ? path : path.substr(slash + 1);
-
-  int error = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const NativeString temporary = folder + FromAscii(".") + name + FromAscii("." + RandomSuffix() + ".tmp");
-    error = internal::CreateNewFile(temporary, &impl->file);
-    if (error == 0) {
-      impl->temporary = temporary;
-      break;
-    }
-    if (!internal::IsAlreadyExists(error)) break;
-  }
-  // A folder that takes no new file: an existing, writable report is rewritten in place.
-  if (error != 0 && !(internal::IsAccessDenied(error) && internal::OpenForWriting(path, &impl->file) == 0)) {
+  std::unique_ptr<ReportFile> created(new ReportFile(std::make_unique<Impl>()));
+  Impl& impl = *created->impl_;
+  impl.path = path;
+  if (const int error = internal::Inspect(path, &impl.old); error != 0) {
     return FileError("create", path, internal::ErrorText(error));
   }
-  impl->buffer.reserve(kBufferSize);
-  report->reset(new ReportFile(std::move(impl)));
+  // A report the user may not write is theirs to keep as it is.
+  if (impl.old.write_error != 0) return FileError("write", path, internal::ErrorText(impl.old.write_error));
+
+  int error = impl.CreateNewFile();
+  const char* verb = "create";
+  if (internal::IsAccessDenied(error) && impl.old.kind != Kind::kNone) {
+    // The folder takes no new file: a report there (not a link) is rewritten in place.
+    verb = "replace";
+    if (impl.old.kind == Kind::kFile) {
+      verb = "write";
+      error = internal::OpenExisting(path, &impl.file);
+      impl.in_place = error == 0;
+    }
+  } else if (error == 0 && impl.old.kind == Kind::kFile) {
+    // The new report keeps the permissions of the one it replaces.
+    verb = "write";
+    error = internal::SetMode(impl.file, impl.old.mode);
+  }
+  if (error != 0) return FileError(verb, path, internal::ErrorText(error));
+  impl.buffer.reserve(kBufferSize);
+  *report = std::move(created);
   return Status::Ok();
 }
 
 Status ReportFile::Append(std::string_view bytes) {
-  if (!impl_->failure.ok()) return impl_->failure;
-  impl_->buffer.append(bytes);
+  Impl& impl = *impl_;
+  if (!impl.failure.ok()) return impl.failure;
+  impl.buffer.append(bytes);
   // In place, everything waits for Commit so that a failed scan leaves the old report alone.
-  if (!impl_->InPlace() && impl_->buffer.size() >= kBufferSize) return impl_->Flush();
+  if (!impl.in_place && impl.buffer.size() >= kBufferSize) return impl.Flush();
   return Status::Ok();
 }
 
 Status ReportFile::Commit() {
   Impl& impl = *impl_;
   if (!impl.failure.ok()) return impl.failure;
-  if (impl.InPlace()) {
-    if (const int error = internal::Truncate(impl.file); error != 0) return impl.Fail("write", error);
-  }
+  if (impl.in_place) return impl.RewriteInPlace(impl.buffer);
   if (Status status = impl.Flush(); !status.ok()) return status;
   if (const int error = Sync(impl.file); error != 0) return impl.Fail("write", error);
   const int close_error = Close(impl.file);
   impl.file = kNoFile;
   if (close_error != 0) return impl.Fail("write", close_error);
-  if (!impl.InPlace()) {
-    if (const int error = internal::Replace(impl.temporary, impl.path); error != 0) return impl.Fail("replace", error);
-  }
+  const int error = internal::Replace(impl.temporary, impl.path);
+  if (internal::IsAccessDenied(error) && impl.old.kind == Kind::kFile) return impl.RewriteFromNewFile();
+  if (error != 0) return impl.Fail("replace", error);
   impl.committed = true;
   return Status::Ok();
 }

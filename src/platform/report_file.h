@@ -1,6 +1,9 @@
-// A report file that is replaced whole or not at all: the text goes to a
-// temporary file beside the report and is renamed over it when complete, so a
-// failure part-way leaves the previous report exactly as it was.
+// A report file that is replaced whole or not at all. The text goes to a new
+// file in the report's folder that takes the report's place when complete.
+// Where the folder takes no new file, or refuses the replacement, a report the
+// user may write is rewritten in place, with its old bytes put back on failure.
+// The report is never written through a link, and a report the user may not
+// write is left alone. On every failure the previous report stays as it was.
 #pragma once
 
 #include <memory>
@@ -13,13 +16,12 @@ namespace platform {
 
 class ReportFile {
  public:
-  // Starts a new report at `path`. When the folder takes no new file but an
-  // existing report there is writable, the report is rewritten in place at Commit.
+  // Starts a new report at `path`.
   static Status Create(const NativeString& path, std::unique_ptr<ReportFile>* report);
 
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
-  // Without a successful Commit the temporary is removed and the report left untouched.
+  // Without a successful Commit the new file goes and the report is left untouched.
   ~ReportFile();
 
   // Appends bytes to the report; they may be held in a buffer until Commit.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
+
+#include "ordinary_user.h"
 #endif
 
 #include <functional>
@@ -214,6 +216,79 @@ TEST_F(RunScanTest, LinksAreFollowedToMapsAndFoldersButReportLinksAreReplaced) {
   EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
             Header(2) + "  REAL.MAP              : Airfield, \r\n  LINK.MAP              : Airfield, \r\n");
   EXPECT_EQ(tools::ReadFile(temp_.path() / "elsewhere.txt"), "not to be written through");
+}
+
+// What an ordinary user meets, for real even when the tests run as root: the
+// earlier report, and a file a link points to, are kept byte for byte and mode
+// for mode on every failure, and a report rewritten or replaced keeps its mode.
+TEST_F(RunScanTest, OrdinaryUserKeepsEveryEarlierReportAndLinkedFile) {
+  const fs::path report = reports_ / "GroundStyles.txt", notes = temp_.path() / "notes.txt";
+  const auto error = [&](const char* verb, const char* reason) {
+    return "cannot " + std::string(verb) + " \"" + report.string() + "\": " + reason;
+  };
+  const auto old_report = [&](fs::perms mode) {
+    return [&, mode] { tools::WriteFile(report, "old report"), fs::permissions(report, mode); };
+  };
+  using fs::perms;
+  struct Case {
+    const char* what;
+    perms folder;
+    std::function<void()> arrange;
+    std::string error;      // empty when the scan succeeds
+    bool others = false;    // the folder and report belong to another user (root)
+    std::optional<platform::ReportFault> fault = {};
+  };
+  const perms no_new_files = perms(0555);
+  const std::vector<Case> cases = {
+      {"folder takes no new file: rewritten in place", no_new_files, old_report(perms(0644)), ""},
+      {"folder takes no new file and holds no report", no_new_files, [] {}, error("create", "Permission denied")},
+      {"in place, the disk is full", no_new_files, old_report(perms(0644)), error("write", "No space left on device"),
+       false, platform::ReportFault{}},
+      {"in place, the report is a link", no_new_files, [&] { fs::create_symlink(notes, report); },
+       error("replace", "Permission denied")},
+      {"read-only report", perms(0755), old_report(perms(0444)), error("write", "Permission denied")},
+      {"replaced report keeps its mode", perms(0755), old_report(perms(0604)), ""},
+      {"sticky shared folder, another user's writable report", perms(01777), old_report(perms(0666)), "", true},
+  };
+  AddMap("A.MAP", {1});
+  const std::string new_report = Header(1) + "  A.MAP                 : City, \r\n";
+  for (const fs::path& path : {temp_.path(), maps_, maps_ / "A.MAP"}) tools::GiveToOrdinaryUser(path);
+  // The folder: each entry's name, type and mode.
+  const auto listing = [&] {
+    std::string text;
+    for (const std::string& name : Entries(reports_)) {
+      const fs::file_status status = fs::symlink_status(reports_ / name);
+      text += name + " " + std::to_string(int(status.type())) + " " + std::to_string(int(status.permissions())) + "\n";
+    }
+    return text;
+  };
+  for (const Case& use : cases) {
+    SCOPED_TRACE(use.what);
+    if (use.others && !tools::RunsAsRoot()) continue;  // only root can arrange another user's files
+    fs::permissions(reports_, perms::owner_all);
+    fs::remove_all(reports_);
+    fs::create_directory(reports_);
+    tools::WriteFile(notes, "notes");
+    fs::permissions(notes, perms(0666));
+    use.arrange();
+    if (!use.others) {
+      tools::GiveToOrdinaryUser(reports_);
+      if (fs::exists(fs::symlink_status(report))) tools::GiveToOrdinaryUser(report);
+    }
+    fs::permissions(reports_, use.folder);
+    const std::string before = listing(), old_bytes = fs::exists(report) ? tools::ReadFile(report) : "";
+    const std::string message = tools::AsOrdinaryUser([&] {
+      std::optional<platform::ScopedReportFault> fault;
+      if (use.fault) fault.emplace(*use.fault);
+      return Scan(reports_.string()).message();
+    });
+    EXPECT_EQ(message, use.error);
+    EXPECT_EQ(listing(), before);
+    if (fs::exists(report)) {
+      EXPECT_EQ(tools::ReadFile(report), use.error.empty() ? new_report : old_bytes);
+    }
+    EXPECT_EQ(tools::ReadFile(notes), "notes");
+  }
 }
 #endif
 
