@@ -22,8 +22,16 @@ struct ExistingReport {
 };
 int Inspect(const NativeString& path, ExistingReport* report);
 
-// Creates `path` for reading and writing, failing when something of that name exists.
-int CreateNewFile(const NativeString& path, FileHandle* file);
+// Creates the new report's file for reading and writing. Unless `named`, where
+// the system offers it, the file has no name (Linux O_TMPFILE in `folder`);
+// else it is `path`, failing when something of that name exists. `*vanishes`
+// tells whether the file goes by itself when it is closed, or the program ends,
+// before Keep: an unnamed file, or on Windows one marked for deletion on close.
+int CreateTemporary(const NativeString& folder, const NativeString& path, bool named, FileHandle* file,
+                    bool* vanishes);
+// Makes a file that vanishes stay, as `path`: links an unnamed file there, or
+// cancels the deletion of a file already named `path`.
+int Keep(FileHandle file, const NativeString& path);
 // Opens the existing regular file `path` for reading and writing, never through a link.
 int OpenExisting(const NativeString& path, FileHandle* file);
 
@@ -46,6 +54,10 @@ int Close(FileHandle file);
 // Puts `from` in place of `to`, replacing a file or link there.
 int Replace(const NativeString& from, const NativeString& to);
 void Remove(const NativeString& path);
+// Until Unguard, a signal that would end the program (POSIX SIGTERM, SIGINT,
+// SIGHUP) removes the file `path` first. One file at a time.
+void GuardTemporary(const NativeString& path);
+void Unguard();
 
 bool IsAlreadyExists(int error);
 // Refused for want of permission (including a sticky folder's refusal).

@@ -1,9 +1,12 @@
 // The report's file calls on POSIX.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/file_ops.h"
@@ -14,11 +17,39 @@ namespace {
 
 int Fd(FileHandle file) { return static_cast<int>(file); }
 
+// Where the system offers it, the name by which an open file can be linked.
+std::string ProcPath(FileHandle file) { return "/proc/self/fd/" + std::to_string(file); }
+
 int Open(const char* path, int flags, FileHandle* file) {
   const int fd = ::open(path, flags | O_CLOEXEC, 0666);
   if (fd < 0) return errno;
   *file = fd;
   return 0;
+}
+
+// The signals that end a session's programs, and a named temporary to remove
+// on them. The handler runs only async-signal-safe calls.
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+std::atomic<const char*> g_guarded{nullptr};
+
+extern "C" void RemoveGuardedAndEnd(int signal) {
+  if (const char* path = g_guarded.load()) ::unlink(path);
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigaction(signal, &fallback, nullptr);
+  ::raise(signal);  // delivered with the default action once the handler returns
+}
+
+// Makes `to` the handler of each of those signals whose handler is `from`.
+void SwapHandlers(void (*from)(int), void (*to)(int)) {
+  for (const int signal : kEndingSignals) {
+    struct sigaction current {};
+    ::sigaction(signal, nullptr, &current);
+    if (current.sa_handler != from) continue;
+    struct sigaction next {};
+    next.sa_handler = to;
+    ::sigaction(signal, &next, nullptr);
+  }
 }
 
 }  // namespace
@@ -36,8 +67,24 @@ int Inspect(const NativeString& path, ExistingReport* report) {
   return 0;
 }
 
-int CreateNewFile(const NativeString& path, FileHandle* file) {
+int CreateTemporary(const NativeString& folder, const NativeString& path, bool named, FileHandle* file,
+                    bool* vanishes) {
+#ifdef O_TMPFILE
+  // An unnamed file is of use only if it can be given a name through /proc.
+  if (!named && Open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR, file) == 0) {
+    if (::access(ProcPath(*file).c_str(), F_OK) == 0) {
+      *vanishes = true;
+      return 0;
+    }
+    Close(*file);
+  }
+#endif
+  *vanishes = false;
   return Open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, file);
+}
+
+int Keep(FileHandle file, const NativeString& path) {
+  return ::linkat(AT_FDCWD, ProcPath(file).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
 int OpenExisting(const NativeString& path, FileHandle* file) {
@@ -100,6 +147,22 @@ int Replace(const NativeString& from, const NativeString& to) {
 }
 
 void Remove(const NativeString& path) { ::unlink(path.c_str()); }
+
+void GuardTemporary(const NativeString& path) {
+  if (g_guarded.load() != nullptr) return;
+  // The path lives until Unguard; a copy keeps it independent of its owner.
+  g_guarded = ::strdup(path.c_str());
+  // A signal the program ignores or handles itself is left as it is.
+  SwapHandlers(SIG_DFL, RemoveGuardedAndEnd);
+}
+
+void Unguard() {
+  const char* path = g_guarded.load();
+  if (path == nullptr) return;
+  SwapHandlers(RemoveGuardedAndEnd, SIG_DFL);
+  g_guarded = nullptr;
+  std::free(const_cast<char*>(path));
+}
 
 bool IsAlreadyExists(int error) { return error == EEXIST; }
 

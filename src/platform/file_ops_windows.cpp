@@ -19,6 +19,13 @@ int Open(const NativeString& path, DWORD access, DWORD share, DWORD disposition,
   return 0;
 }
 
+// Marks the file for deletion when its last handle closes, or takes the mark off.
+bool SetDeleteOnClose(FileHandle file, bool remove) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = remove ? TRUE : FALSE;
+  return SetFileInformationByHandle(Handle(file), FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 }  // namespace
 
 int Inspect(const NativeString& path, ExistingReport* report) {
@@ -38,9 +45,14 @@ int Inspect(const NativeString& path, ExistingReport* report) {
   return 0;
 }
 
-int CreateNewFile(const NativeString& path, FileHandle* file) {
-  return Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, file);
+int CreateTemporary(const NativeString&, const NativeString& path, bool, FileHandle* file, bool* vanishes) {
+  const DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE, share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+  if (const int error = Open(path, access, share, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, file); error != 0) return error;
+  *vanishes = SetDeleteOnClose(*file, true);
+  return 0;
 }
+
+int Keep(FileHandle file, const NativeString&) { return SetDeleteOnClose(file, false) ? 0 : LastError(); }
 
 int OpenExisting(const NativeString& path, FileHandle* file) {
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused.
@@ -104,6 +116,11 @@ int Replace(const NativeString& from, const NativeString& to) {
 }
 
 void Remove(const NativeString& path) { DeleteFileW(path.c_str()); }
+
+// A temporary marked for deletion on close needs no guard.
+void GuardTemporary(const NativeString&) {}
+
+void Unguard() {}
 
 bool IsAlreadyExists(int error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
 

@@ -4,6 +4,7 @@
 #include "platform/report_file.h"
 
 #include <atomic>
+#include <csignal>
 #include <optional>
 #include <random>
 
@@ -28,6 +29,7 @@ int g_fault_calls = 0;
 // The error an injected fault gives this call, or 0.
 int InjectedError(Call call) {
   if (!g_fault || g_fault->call != call || ++g_fault_calls != g_fault->nth) return 0;
+  if (g_fault->signal != 0) std::raise(g_fault->signal);
   return call == Call::kWrite ? internal::DiskFullError() : internal::DeviceError();
 }
 
@@ -76,10 +78,11 @@ std::string RandomSuffix() {
 struct ReportFile::Impl {
   NativeString path;     // the report
   ExistingReport old;    // what the report's path held when the scan began
-  NativeString temporary;  // the new file's name
+  NativeString temporary;  // the name the new file has, or takes when kept
   FileHandle file = kNoFile;  // the new file, or the report itself when rewritten in place
   bool in_place = false;
-  bool named = false;     // the new file is `temporary` on disk
+  bool vanishes = false;  // the new file goes by itself until kept
+  bool named = false;     // the new file is `temporary` on disk, guarded against signals
   std::string buffer;
   Status failure;  // the first failure, which sticks
   bool committed = false;
@@ -96,21 +99,30 @@ struct ReportFile::Impl {
   }
 
   // Creates the new file beside the report, under a fresh name.
-  int CreateNewFile() {
+  int CreateNewFile(bool force_named) {
     const std::size_t slash = path.rfind(kSeparator);
     const NativeString folder = slash == NativeString::npos ? NativeString() : path.substr(0, slash + 1);
     const NativeString name = slash == NativeString::npos ? path : path.substr(slash + 1);
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
       temporary = folder + FromAscii(".") + name + FromAscii("." + RandomSuffix() + ".tmp");
-      error = internal::CreateNewFile(temporary, &file);
+      error = internal::CreateTemporary(folder, temporary, force_named, &file, &vanishes);
       if (error == 0) {
-        named = true;
+        if (!vanishes) SetNamed(true);
         return 0;
       }
       if (!internal::IsAlreadyExists(error)) break;
     }
     return error;
+  }
+
+  void SetNamed(bool value) {
+    named = value;
+    if (named) {
+      internal::GuardTemporary(temporary);
+    } else {
+      internal::Unguard();
+    }
   }
 
   // Puts `bytes` in place of the report's content, through `file` open on it.
@@ -157,7 +169,7 @@ struct ReportFile::Impl {
       file = kNoFile;
     }
     internal::Remove(temporary);
-    named = false;
+    SetNamed(false);
     if (error != 0) return Fail("read", error);
     if (error = internal::OpenExisting(path, &file); error != 0) return Fail("write", error);
     return RewriteInPlace(bytes);
@@ -169,7 +181,10 @@ ReportFile::ReportFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 ReportFile::~ReportFile() {
   Impl& impl = *impl_;
   if (impl.file != kNoFile) internal::Close(impl.file);
-  if (impl.named && !impl.committed) internal::Remove(impl.temporary);
+  if (impl.named) {
+    if (!impl.committed) internal::Remove(impl.temporary);
+    impl.SetNamed(false);
+  }
 }
 
 Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>* report) {
@@ -182,7 +197,7 @@ Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>*
   // A report the user may not write is theirs to keep as it is.
   if (impl.old.write_error != 0) return FileError("write", path, internal::ErrorText(impl.old.write_error));
 
-  int error = impl.CreateNewFile();
+  int error = impl.CreateNewFile(g_fault && g_fault->named);
   const char* verb = "create";
   if (internal::IsAccessDenied(error) && impl.old.kind != Kind::kNone) {
     // The folder takes no new file: a report there (not a link) is rewritten in place.
@@ -218,6 +233,10 @@ Status ReportFile::Commit() {
   if (impl.in_place) return impl.RewriteInPlace(impl.buffer);
   if (Status status = impl.Flush(); !status.ok()) return status;
   if (const int error = Sync(impl.file); error != 0) return impl.Fail("write", error);
+  if (impl.vanishes) {
+    if (const int error = internal::Keep(impl.file, impl.temporary); error != 0) return impl.Fail("write", error);
+    impl.SetNamed(true);
+  }
   const int close_error = Close(impl.file);
   impl.file = kNoFile;
   if (close_error != 0) return impl.Fail("write", close_error);
@@ -225,6 +244,7 @@ Status ReportFile::Commit() {
   if (internal::IsAccessDenied(error) && impl.old.kind == Kind::kFile) return impl.RewriteFromNewFile();
   if (error != 0) return impl.Fail("replace", error);
   impl.committed = true;
+  impl.SetNamed(false);
   return Status::Ok();
 }
 

@@ -1,5 +1,6 @@
 // A report file that is replaced whole or not at all. The text goes to a new
-// file in the report's folder that takes the report's place when complete.
+// file in the report's folder (on Linux one without a name, so that a killed
+// scan leaves nothing behind) that takes the report's place when complete.
 // Where the folder takes no new file, or refuses the replacement, a report the
 // user may write is rewritten in place, with its old bytes put back on failure.
 // The report is never written through a link, and a report the user may not
@@ -40,7 +41,9 @@ class ReportFile {
 struct ReportFault {
   enum class Call { kWrite, kSync, kClose };
   Call call = Call::kWrite;
-  int nth = 1;  // the call of that kind that fails, counting from 1; later ones succeed
+  int nth = 1;         // the call of that kind that fails, counting from 1; later ones succeed
+  int signal = 0;      // when not 0, the process raises this signal there instead of failing
+  bool named = false;  // a named new file even where an unnamed one is offered
 };
 
 // While an object of this type lives, the fault happens in report writing:

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "ordinary_user.h"
 #endif
@@ -288,6 +292,27 @@ TEST_F(RunScanTest, OrdinaryUserKeepsEveryEarlierReportAndLinkedFile) {
       EXPECT_EQ(tools::ReadFile(report), use.error.empty() ? new_report : old_bytes);
     }
     EXPECT_EQ(tools::ReadFile(notes), "notes");
+  }
+}
+
+// A scan killed while it writes leaves the folder as it was: the new report
+// has no name yet where the file system offers that, and a named one is
+// removed on SIGTERM.
+TEST_F(RunScanTest, KilledScanLeavesNothingBehind) {
+  GTEST_FLAG_SET(death_test_style, "fast");  // the child is this process, in this folder
+  const fs::path report = reports_ / "GroundStyles.txt";
+  AddMap("BIG.MAP", {1});
+  names_.resize(4000, names_.back());  // a report of several writes
+  const int probe = open(reports_.c_str(), O_TMPFILE | O_RDWR, 0600);
+  if (probe >= 0) close(probe);
+  for (const auto& [signal, named] : {std::pair(SIGKILL, false), std::pair(SIGTERM, true)}) {
+    SCOPED_TRACE(signal);
+    if (!named && probe < 0) continue;  // no unnamed files on this file system
+    tools::WriteFile(report, "old report");
+    const platform::ReportFault kill{platform::ReportFault::Call::kWrite, 2, signal, named};
+    EXPECT_EXIT((platform::ScopedReportFault(kill), Scan(reports_.string())), ::testing::KilledBySignal(signal), "");
+    EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
+    EXPECT_EQ(tools::ReadFile(report), "old report");
   }
 }
 #endif

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <optional>
 
@@ -152,6 +153,21 @@ TEST_F(DriveC, ReportIsNotWrittenThroughALinkNorOverAReadOnlyFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(L"C:\\reports"), fs::directory_iterator()), 2);
     SetFileAttributesW(report.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
+}
+
+// A scan that ends abruptly while it writes leaves no temporary: it is marked
+// for deletion when closed until it is complete.
+TEST_F(DriveC, EndedScanLeavesNothingBehind) {
+  fs::create_directories(L"C:\\reports");
+  tools::WriteFile(L"C:\\reports\\GroundStyles.txt", "old report");
+  tools::WriteFile(L"C:\\maps\\A.MAP", tools::MapBytes({1}));
+  const std::vector<NativeString> names(4000, L"A.MAP");  // a report of several writes
+  const platform::ReportFault end{platform::ReportFault::Call::kWrite, 2, SIGTERM};
+  // The C runtime ends the process at once, with exit code 3, on SIGTERM.
+  EXPECT_EXIT((platform::ScopedReportFault(end), Scan(L"C:\\reports", L"C:\\maps", names)),
+              ::testing::ExitedWithCode(3), "");
+  EXPECT_EQ(std::distance(fs::directory_iterator(L"C:\\reports"), fs::directory_iterator()), 1);
+  EXPECT_EQ(tools::ReadFile(L"C:\\reports\\GroundStyles.txt"), "old report");
 }
 
 TEST(WindowsPlatform, FoldersDrivesAndDevices) {
