@@ -1,7 +1,6 @@
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "map_writer.h"
 
@@ -39,22 +38,6 @@ TEST(Folders, ExistsOnlyForFoldersAndFallbackIsHome) {
   EXPECT_EQ(ReportFallbackFolder().back(), '/');
 }
 
-TEST(ReadFileHead, ReadsUpToCapacityAndRefusesWhatIsNotAFile) {
-  tools::TempFolder temp;
-  tools::WriteFile(temp.path() / "ten", "0123456789");
-  unsigned char buffer[8];
-  std::size_t length = 99;
-  ASSERT_TRUE(ReadFileHead((temp.path() / "ten").native(), buffer, sizeof buffer, &length).ok());
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), length), "01234567");
-  // A FIFO with no writer would block an ordinary open for ever.
-  const auto fifo = temp.path() / "PIPE.MAP";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(ReadFileHead(fifo.native(), buffer, sizeof buffer, &length).message(),
-            "cannot read \"" + fifo.string() + "\": not a regular file");
-  EXPECT_EQ(ReadFileHead("/dev/null", buffer, sizeof buffer, &length).message(),
-            "cannot read \"/dev/null\": not a regular file");
-}
-
 TEST(FileError, NamesThePathAsTheSystemResolvesIt) {
   tools::TempFolder temp;
   fs::create_directories(temp.path() / "a" / "b");
@@ -72,22 +55,20 @@ TEST(FileError, NamesThePathAsTheSystemResolvesIt) {
   }
 }
 
-TEST(FolderFiles, ReadsByNameAndNamesTheWholePathWhenItCannot) {
+TEST(FolderFiles, ReadsUpToCapacityByNameAndNamesTheWholePathWhenItCannot) {
   tools::TempFolder temp;
   fs::create_directory(temp.path() / "sub");
-  tools::WriteFile(temp.path() / "sub" / "A.MAP", "abc");
+  tools::WriteFile(temp.path() / "sub" / "A.MAP", "0123456789");
   tools::WriteFile(temp.path() / "B.MAP", "de");
   unsigned char buffer[8];
   std::size_t length = 0;
   const FolderFiles folder(temp.path().native());
   // Bare names, names with a folder, and a name starting with the separator,
   // which stays inside the folder as the joined path does.
-  for (const auto& [name, size] : {std::pair("B.MAP", 2u), {"sub/A.MAP", 3u}, {"/B.MAP", 2u}}) {
+  for (const auto& [name, size] : {std::pair("B.MAP", 2u), {"sub/A.MAP", 8u}, {"/B.MAP", 2u}}) {
     ASSERT_TRUE(folder.ReadFileHead(name, buffer, sizeof buffer, &length).ok()) << name;
     EXPECT_EQ(length, size) << name;
   }
-  EXPECT_EQ(folder.ReadFileHead("C.MAP", buffer, sizeof buffer, &length).message(),
-            "cannot open \"" + (temp.path() / "C.MAP").string() + "\": No such file or directory");
   EXPECT_EQ(FolderFiles("/no/such").ReadFileHead("C.MAP", buffer, sizeof buffer, &length).message(),
             "cannot open \"/no/such/C.MAP\": No such file or directory");
   EXPECT_EQ(folder.ReadFileHead(std::string("B.MAP\0x", 7), buffer, sizeof buffer, &length).message(),
