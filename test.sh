@@ -2,6 +2,8 @@
 # ./test.sh             builds and runs every test of the Linux build
 # ./test.sh --sanitize  builds and runs the same tests with AddressSanitizer
 #                       and UndefinedBehaviorSanitizer
+# ./test.sh --tsan      builds and runs the scan's and the platform's tests
+#                       with ThreadSanitizer
 # ./test.sh --windows   cross-builds the scan and its tests for Windows and
 #                       runs them under wine
 source "$(dirname "$0")/scripts/common.sh"
@@ -15,6 +17,10 @@ case "${1:-}" in
     ;;
   --sanitize)
     preset=sanitize
+    ensure_packages "${BUILD_PACKAGES[@]}"
+    ;;
+  --tsan)
+    preset=tsan
     ensure_packages "${BUILD_PACKAGES[@]}"
     ;;
   --windows)
@@ -38,7 +44,7 @@ case "${1:-}" in
     wine cmd /c exit > /dev/null 2>&1 < /dev/null || true
     ;;
   *)
-    echo "usage: ./test.sh [--sanitize | --windows]" >&2
+    echo "usage: ./test.sh [--sanitize | --tsan | --windows]" >&2
     exit 2
     ;;
 esac
