@@ -45,6 +45,7 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
 
   // Each map is the listed folder + separator + its name; the folder is looked up once.
   const platform::FolderFiles maps(listed_folder);
+  // Called for one map at a time, in list order, on any of the reading threads.
   auto write_line = [&](std::size_t index, const MapSummary& summary) {
     std::optional<std::string> text = FormatMapLine(listed_names[index], summary, catalogue);
     if (!text) return platform::Status::Ok();
