@@ -44,13 +44,15 @@ platform::Status ReadMapSummary(const platform::NativeString& path, const Terrai
 platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platform::NativeString& name,
                                 const TerrainSelection& selection, MapSummary* summary);
 
-// How many maps a scan reads at once. Reading a map is mostly waiting: on the
+// The most maps a scan reads at once. Reading a map is mostly waiting: on the
 // disk when the folder is not in the page cache (the first scan of a folder),
 // on the kernel when it is. Opening and reading 20,000 maps on two cores,
 // against one at a time: cached, 2 to 32 threads take 0.52 of the time and 48
 // or more lose some of that (0.6); uncached, 2 threads take 0.63, 8 take 0.32
 // and 32 take 0.26, with little gained beyond. 32 is the most that costs the
-// cached case nothing.
+// cached case nothing. A scan starts with one thread a core and adds threads
+// only while reads wait for the disk, as more threads than cores also make
+// the report wait for whichever is held up.
 inline constexpr int kReadsInFlight = 32;
 
 // Receives the summary of map `index` of a list; a failure stops the reading.
