@@ -153,19 +153,16 @@ int main(int argc, char** argv) {
   const double floor_ms = Median(warm.floor), parallel_ms = Median(warm.parallel_floor), scan_ms = Median(warm.scan);
   std::printf("warm: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f\n", floor_ms,
               parallel_ms, scan_ms);
-  double cold_ratio = 0;
   if (cold_possible) {
-    const double cold_floor_ms = Median(cold.floor), cold_scan_ms = Median(cold.scan);
-    std::printf("cold: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f\n", cold_floor_ms,
-                Median(cold.parallel_floor), cold_scan_ms);
-    cold_ratio = cold_scan_ms / cold_floor_ms;
+    std::printf("cold: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f\n", Median(cold.floor),
+                Median(cold.parallel_floor), Median(cold.scan));
   } else {
     std::printf("cold: skipped, the page cache cannot be dropped (that takes root on Linux)\n");
   }
   std::printf("peak_memory_kib: %ld during the rounds, %ld before them with the names listed\n", PeakMemoryKiB(),
               memory_before);
   std::printf("ratio_to_parallel_floor: %.2f\n", scan_ms / parallel_ms);
-  if (cold_possible) std::printf("cold_ratio_to_floor: %.2f\n", cold_ratio);
+  if (cold_possible) std::printf("cold_ratio_to_floor: %.2f\n", Median(cold.scan) / Median(cold.floor));
   std::printf("ratio_to_floor: %.2f\n", scan_ms / floor_ms);
   return 0;
 }
