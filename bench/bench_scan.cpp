@@ -1,5 +1,5 @@
 // Times a whole scan against two floors that only open, read and close every
-// map, one map at a time and with as many reads in flight as the scan keeps,
+// map, one map at a time and on as many threads as the scan may keep reading,
 // alternately in one process: first with the maps in the page cache, then,
 // where the page cache may be dropped, with every map read from the disk.
 // Prints the medians and their ratios.
