@@ -2,6 +2,8 @@
 # ./test.sh             builds and runs every test of the Linux build
 # ./test.sh --sanitize  builds and runs the same tests with AddressSanitizer
 #                       and UndefinedBehaviorSanitizer
+# ./test.sh --tsan      builds and runs the scan's and the platform's tests
+#                       with ThreadSanitizer
 # ./test.sh --windows   cross-builds groundstyles.exe and the tests for
 #                       Windows and runs them under wine
 source "$(dirname "$0")/scripts/common.sh"
@@ -17,6 +19,10 @@ case "${1:-}" in
     preset=sanitize
     ensure_packages "${BUILD_PACKAGES[@]}"
     ;;
+  --tsan)
+    preset=tsan
+    ensure_packages "${BUILD_PACKAGES[@]}"
+    ;;
   --windows)
     preset=windows
     ensure_packages "${WINDOWS_PACKAGES[@]}"
@@ -24,7 +30,7 @@ case "${1:-}" in
     prepare_wine
     ;;
   *)
-    echo "usage: ./test.sh [--sanitize | --windows]" >&2
+    echo "usage: ./test.sh [--sanitize | --tsan | --windows]" >&2
     exit 2
     ;;
 esac

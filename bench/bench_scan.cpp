@@ -1,15 +1,21 @@
-// Times a whole scan against a floor that only opens, reads and closes every
-// map, alternately in one process, and prints the ratio of the medians.
-//   groundstyles_bench [MAPS] [ROUNDS]
+// Times a whole scan against two floors that only open, read and close every
+// map, one map at a time and on as many threads as the scan may keep reading,
+// alternately in one process: first with the maps in the page cache, then,
+// where the page cache may be dropped, with every map read from the disk.
+// Prints the medians and their ratios.
+//   groundstyles_bench [MAPS] [ROUNDS] [READS_IN_FLIGHT]
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "map_writer.h"
@@ -48,28 +54,58 @@ void ResetPeakMemory() {
   }
 }
 
-// The least any scan must do: open each map, read its terrain bytes, close it.
-std::size_t Floor(const std::string& folder, const std::vector<std::string>& names) {
-  static unsigned char buffer[scan::kMapTerrainEnd];
-  std::size_t total = 0;
-  for (const std::string& name : names) {
-    const std::string path = folder + "/" + name;
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) std::abort();
-    struct stat st; fstat(fd, &st);
-    total += static_cast<std::size_t>(::read(fd, buffer, sizeof buffer));
-    ::close(fd);
-  }
-  return total;
+// Writes dirty pages out and drops the page cache, dentries and inodes; false
+// when the system does not let this process do so (it takes root on Linux).
+bool DropPageCache() {
+  ::sync();
+  std::FILE* drop = std::fopen("/proc/sys/vm/drop_caches", "w");
+  if (drop == nullptr) return false;
+  const bool dropped = std::fputs("3", drop) >= 0;
+  return std::fclose(drop) == 0 && dropped;
 }
+
+// The least a scan must do for one map: open it, check what it is, read its
+// terrain bytes, close it.
+void ReadMap(const std::string& path) {
+  unsigned char buffer[scan::kMapTerrainEnd];
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) std::abort();
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || ::read(fd, buffer, sizeof buffer) < 0) std::abort();
+  ::close(fd);
+}
+
+// That for every map, with `threads` threads taking the next map not yet read.
+void Floor(const std::vector<std::string>& paths, int threads) {
+  std::atomic<std::size_t> next{0};
+  const auto read_all = [&] {
+    for (std::size_t i; (i = next.fetch_add(1)) < paths.size();) ReadMap(paths[i]);
+  };
+  if (threads <= 1) return read_all();
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t) pool.emplace_back(read_all);
+  for (std::thread& thread : pool) thread.join();
+}
+
+double TimeMs(const std::function<void()>& run) {
+  const auto start = Clock::now();
+  run();
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The times of the three contenders over the rounds.
+struct Times {
+  std::vector<double> floor, parallel_floor, scan;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 20000;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 7;
-  if (count <= 0 || rounds <= 0) {
-    std::fprintf(stderr, "usage: %s [MAPS] [ROUNDS]\n", argv[0]);
+  const int reads_in_flight = argc > 3 ? std::atoi(argv[3]) : scan::kReadsInFlight;
+  if (count <= 0 || rounds <= 0 || reads_in_flight <= 0) {
+    std::fprintf(stderr, "usage: %s [MAPS] [ROUNDS] [READS_IN_FLIGHT]\n", argv[0]);
     return 2;
   }
 
@@ -77,34 +113,56 @@ int main(int argc, char** argv) {
   const std::string maps = (temp.path() / "maps").string();
   const std::string reports = (temp.path() / "reports").string();
   std::filesystem::create_directories(reports);
-  std::printf("maps: %d in %s\n", count, maps.c_str());
+  std::printf("maps: %d in %s, reads in flight: %d\n", count, maps.c_str(), reads_in_flight);
   const std::vector<std::string> names = tools::WriteSampleMaps(maps, count);
+  std::vector<std::string> paths;
+  for (const std::string& name : names) paths.push_back(maps + "/" + name);
   ResetPeakMemory();
   const long memory_before = PeakMemoryKiB();
 
   const scan::TerrainCatalogue catalogue;
   const auto selection = scan::TerrainSelection::All();
-  Floor(maps, names);  // warm the cache
-  std::vector<double> floor_times, scan_times;
-  for (int round = 0; round < rounds; ++round) {
-    auto start = Clock::now();
-    Floor(maps, names);
-    floor_times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-
-    start = Clock::now();
-    const auto status = scan::RunScan(reports, maps, names, selection, catalogue, {});
-    scan_times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  bool scan_failed = false;
+  const auto run_scan = [&] {
+    const auto status = scan::RunScan(reports, maps, names, selection, catalogue, {}, reads_in_flight);
     if (!status.ok()) {
       std::fprintf(stderr, "scan failed: %s\n", status.message().c_str());
-      return 1;
+      scan_failed = true;
     }
-  }
+  };
+  // Each round times the three; `before_each` runs before each of them, untimed.
+  const auto run_rounds = [&](int how_many, const std::function<void()>& before_each) {
+    Times times;
+    for (int round = 0; round < how_many && !scan_failed; ++round) {
+      before_each();
+      times.floor.push_back(TimeMs([&] { Floor(paths, 1); }));
+      before_each();
+      times.parallel_floor.push_back(TimeMs([&] { Floor(paths, reads_in_flight); }));
+      before_each();
+      times.scan.push_back(TimeMs(run_scan));
+    }
+    return times;
+  };
 
-  const double floor_ms = Median(floor_times), scan_ms = Median(scan_times);
-  std::printf("floor_median_ms: %.1f\n", floor_ms);
-  std::printf("scan_median_ms: %.1f\n", scan_ms);
+  Floor(paths, 1);  // warm the cache
+  const Times warm = run_rounds(rounds, [] {});
+  const bool cold_possible = DropPageCache();
+  const Times cold = cold_possible ? run_rounds((rounds + 1) / 2, DropPageCache) : Times{};
+  if (scan_failed) return 1;
+
+  const double floor_ms = Median(warm.floor), parallel_ms = Median(warm.parallel_floor), scan_ms = Median(warm.scan);
+  std::printf("warm: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f\n", floor_ms,
+              parallel_ms, scan_ms);
+  if (cold_possible) {
+    std::printf("cold: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f\n", Median(cold.floor),
+                Median(cold.parallel_floor), Median(cold.scan));
+  } else {
+    std::printf("cold: skipped, the page cache cannot be dropped (that takes root on Linux)\n");
+  }
   std::printf("peak_memory_kib: %ld during the rounds, %ld before them with the names listed\n", PeakMemoryKiB(),
               memory_before);
+  std::printf("ratio_to_parallel_floor: %.2f\n", scan_ms / parallel_ms);
+  if (cold_possible) std::printf("cold_ratio_to_floor: %.2f\n", Median(cold.scan) / Median(cold.floor));
   std::printf("ratio_to_floor: %.2f\n", scan_ms / floor_ms);
   return 0;
 }

@@ -1,6 +1,5 @@
 #include "scan/run_scan.h"
 
-#include "scan/map_reader.h"
 #include "scan/report.h"
 
 namespace scan {
@@ -34,7 +33,7 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
                          const platform::NativeString& listed_folder,
                          std::span<const platform::NativeString> listed_names,
                          const TerrainSelection& selection, const TerrainCatalogue& catalogue,
-                         const BusyIndicator& busy) {
+                         const BusyIndicator& busy, int reads_in_flight) {
   const platform::NativeString report_folder = ResolveReportFolder(report_folder_text);
   if (listed_names.empty()) return platform::Status::Ok();
 
@@ -46,15 +45,15 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
 
   // Each map is the listed folder + separator + its name; the folder is looked up once.
   const platform::FolderFiles maps(listed_folder);
-  for (const platform::NativeString& name : listed_names) {
-    MapSummary summary;
-    if (auto status = ReadMapSummary(maps, name, selection, &summary); !status.ok()) return status;
-    if (std::optional<std::string> text = FormatMapLine(name, summary, catalogue)) {
-      *text += kLineEnd;
-      if (auto status = report->Append(*text); !status.ok()) return status;
-    }
-  }
-  return report->Commit();
+  // Called for one map at a time, in list order, on any of the reading threads.
+  auto write_line = [&](std::size_t index, const MapSummary& summary) {
+    std::optional<std::string> text = FormatMapLine(listed_names[index], summary, catalogue);
+    if (!text) return platform::Status::Ok();
+    *text += kLineEnd;
+    return report->Append(*text);
+  };
+  const platform::Status status = ReadMapsInOrder(maps, listed_names, selection, reads_in_flight, write_line);
+  return status.ok() ? report->Commit() : status;
 }
 
 }  // namespace scan

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/report_file.h"
+#include "scan/map_reader.h"
 #include "scan/terrain.h"
 
 namespace scan {
@@ -25,13 +26,14 @@ platform::Status WriteReportHeader(platform::ReportFile& report, const platform:
 // Resolves the report folder from `report_folder_text`; when `listed_names` is
 // not empty, reads each map `listed_folder` + separator + name in list order
 // and replaces the report in that folder with the header and one line for each
-// map that has anything to report. An empty list touches nothing on disk.
+// map that has anything to report, with up to `reads_in_flight` maps read at
+// once (1: one after another). An empty list touches nothing on disk.
 // A failure stops the scan, leaves any previous report as it was and names the
-// file and the system's reason.
+// first failing map in list order (or the report) and the system's reason.
 platform::Status RunScan(const platform::NativeString& report_folder_text,
                          const platform::NativeString& listed_folder,
                          std::span<const platform::NativeString> listed_names,
                          const TerrainSelection& selection, const TerrainCatalogue& catalogue,
-                         const BusyIndicator& busy);
+                         const BusyIndicator& busy, int reads_in_flight = kReadsInFlight);
 
 }  // namespace scan

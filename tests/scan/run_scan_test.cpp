@@ -13,6 +13,8 @@
 
 #include <functional>
 #include <optional>
+#include <random>
+#include <thread>
 
 #include "map_writer.h"
 
@@ -35,8 +37,10 @@ class RunScanTest : public ::testing::Test {
     names_.push_back(platform::FromUtf8(name));
   }
 
-  platform::Status Scan(const std::string& report_text, TerrainSelection selection = TerrainSelection::All()) {
-    return RunScan(platform::FromUtf8(report_text), maps_.native(), names_, selection, TerrainCatalogue(), busy_);
+  platform::Status Scan(const std::string& report_text, TerrainSelection selection = TerrainSelection::All(),
+                        int reads_in_flight = kReadsInFlight) {
+    return RunScan(platform::FromUtf8(report_text), maps_.native(), names_, selection, TerrainCatalogue(), busy_,
+                   reads_in_flight);
   }
 
   std::string Header(std::size_t count) const { return tools::ReportHeader(maps_.string(), count); }
@@ -47,6 +51,17 @@ class RunScanTest : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+  }
+
+  // The process's threads and open files, where the system shows them.
+  static std::vector<std::string> ThreadsAndFiles() {
+#ifdef __linux__
+    std::thread([] {}).join();  // ThreadSanitizer adds a thread of its own at the first one started
+    return {std::to_string(Entries("/proc/self/task").size()) + " threads",
+            std::to_string(Entries("/proc/self/fd").size()) + " files"};
+#else
+    return {};
+#endif
   }
 
   tools::TempFolder temp_;
@@ -120,11 +135,48 @@ TEST_F(RunScanTest, FolderEndingInASeparatorIsReadThroughADoubledOne) {
             tools::ReportHeader(maps_.string() + kSep, 1) + "  A.MAP                 : Mountain, \r\n");
 }
 
+TEST_F(RunScanTest, ManyReadsInFlightWriteWhatOneAtATimeWrites) {
+  std::mt19937 random(11);
+  for (int i = 0; i < 2001; ++i) {  // not a whole number of the batches threads take
+    std::vector<int> codes(1 + random() % 5);
+    for (int& code : codes) code = static_cast<int>(random() % 22) - 2;  // -2..19
+    const std::string name = "MAP" + std::to_string(i) + ".MAP";
+    const std::size_t length = i % 10 == 0 ? i % 200 : 12610;  // one map in ten short, some empty
+    tools::WriteFile(maps_ / name, tools::MapBytes(codes, random()).substr(0, length));
+    names_.push_back(platform::FromUtf8(name));
+  }
+  auto selection = TerrainSelection::All();
+  selection.SetSelected(4, false);
+  ASSERT_TRUE(Scan(reports_.string(), selection, 1).ok());
+  const std::string one_at_a_time = tools::ReadFile(reports_ / "GroundStyles.txt");
+  const std::vector<std::string> threads_and_files = ThreadsAndFiles();
+  for (int reads_in_flight : {2, 5, kReadsInFlight}) {
+    SCOPED_TRACE(reads_in_flight);
+    ASSERT_TRUE(Scan(reports_.string(), selection, reads_in_flight).ok());
+    EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), one_at_a_time);
+    EXPECT_EQ(ThreadsAndFiles(), threads_and_files);
+  }
+  EXPECT_EQ(busy_log_, "on offon offon offon off");
+}
+
 TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
   const fs::path report = reports_ / "GroundStyles.txt";
   const std::string map_b = (maps_ / "B.MAP").string(), cannot_write = "cannot write \"" + report.string() + "\": ";
   using Call = platform::ReportFault::Call;
   const auto many_lines = [&] { AddMap("BIG.MAP", {1}), names_.resize(4000, names_.back()); };
+  // Maps k and k + 5 of a longer list both fail. k is the last of the eight
+  // maps a thread reads at a time and k + 5 the fifth of the next eight, so
+  // either may fail first; each case is scanned three times to meet both.
+  const auto map_path = [&](int i) { return maps_ / ("M" + std::to_string(i) + ".MAP"); };
+  const std::string map_k = map_path(487).string();
+  using Fail = void (*)(const fs::path&);
+  const Fail remove = [](const fs::path& map) { fs::remove(map); };
+  const Fail make_folder = [](const fs::path& map) { fs::remove(map), fs::create_directory(map); };
+  const auto fail_k_and_k5 = [&](Fail fail_k, Fail fail_k5) {
+    for (int i = 2; i < 600; ++i) AddMap(map_path(i).filename().string(), {1});
+    fail_k(map_k);
+    fail_k5(map_path(492));
+  };
   struct Case {
     const char* what;
     std::function<void()> arrange;
@@ -133,6 +185,8 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
   };
   std::vector<Case> cases = {
       {"map deleted after listing", [&] { fs::remove(map_b); }, "cannot open \"" + map_b + "\": "},
+      {"map k deleted, map k + 5 made a folder", [&] { fail_k_and_k5(remove, make_folder); },
+       "cannot open \"" + map_k + "\": "},
       {"report is a folder", [&] { fs::remove(report), fs::create_directory(report); },
        "cannot replace \"" + report.string() + "\": "},
       // Only the first write fails: the lines it held must not be lost unnoticed.
@@ -145,23 +199,30 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
        "cannot read \"" + map_b + "\": Is a directory"},
       {"map became a pipe with no writer", [&] { fs::remove(map_b), mkfifo(map_b.c_str(), 0600); },
        "cannot read \"" + map_b + "\": not a regular file"},
+      {"map k made a folder, map k + 5 deleted", [&] { fail_k_and_k5(make_folder, remove); },
+       "cannot read \"" + map_k + "\": Is a directory"},
 #endif
   };
   for (const Case& failure : cases) {
     SCOPED_TRACE(failure.what);
     fs::remove_all(report);
     tools::WriteFile(report, "old report");
-    fs::remove_all(map_b);
+    fs::remove_all(maps_);
+    fs::create_directory(maps_);
     names_.clear();
     AddMap("A.MAP", {1});
     AddMap("B.MAP", {1});
     failure.arrange();
-    busy_log_.clear();
-    std::optional<platform::ScopedReportFault> fault;
-    if (failure.fault) fault.emplace(*failure.fault);
-    const platform::Status status = Scan(reports_.string());
-    EXPECT_EQ(status.message().rfind(failure.message, 0), 0u) << status.message();
-    EXPECT_EQ(busy_log_, "on off");
+    const std::vector<std::string> threads_and_files = ThreadsAndFiles();
+    for (int run = 0; run < 3; ++run) {
+      busy_log_.clear();
+      std::optional<platform::ScopedReportFault> fault;
+      if (failure.fault) fault.emplace(*failure.fault);
+      const platform::Status status = Scan(reports_.string());
+      EXPECT_EQ(status.message().rfind(failure.message, 0), 0u) << status.message();
+      EXPECT_EQ(busy_log_, "on off");
+      EXPECT_EQ(ThreadsAndFiles(), threads_and_files);
+    }
     if (fs::is_regular_file(report)) {
       EXPECT_EQ(tools::ReadFile(report), "old report");
     }
