@@ -5,7 +5,7 @@
 # build (CPack's configuration), not from this script.
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" dpkg-dev lintian nsis unzip
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" dpkg-dev lintian nsis unzip icoutils file
 
 out=$PWD/build/packages
 rm -rf "$out"
@@ -23,9 +23,24 @@ cpack_value() {
   sed -n "s/^set($2 \"\(.*\)\")\$/\1/p" "$1/CPackConfig.cmake"
 }
 
-# file_version EXE: the FileVersion string of a Windows program's version resource.
-file_version() {
-  x86_64-w64-mingw32-windres -i "$1" -O rc | sed -n 's/^ *VALUE "FileVersion", "\(.*\)"$/\1/p'
+# check_program EXE WHAT: the Windows program's version resource and icon are
+# the project's: name, version "2.00" (fixed version 2.0.0.0), the comment,
+# and the globe in two 16-colour images.
+check_program() {
+  local resources fixed strings
+  resources=$(x86_64-w64-mingw32-windres -i "$1" -O rc)
+  fixed="FILEVERSION $major, $minor, $patch, 0|PRODUCTVERSION $major, $minor, $patch, 0"
+  strings="VALUE \"Comments\", \"Examines all MAP files in a folder and creates a report \"|"
+  strings+="VALUE \"FileVersion\", \"$version\"|VALUE \"InternalName\", \"$name\"|"
+  strings+="VALUE \"ProductName\", \"$name\"|VALUE \"ProductVersion\", \"$version\""
+  [ "$(grep -E '^ *(FILE|PRODUCT)VERSION ' <<< "$resources" | sed 's/^ *//' | paste -sd'|')" = "$fixed" ] ||
+    fail "$2: the fixed version is not $major.$minor.$patch.0"
+  [ "$(grep -E '^ *VALUE "[A-Za-z]+", "' <<< "$resources" | sed 's/^ *//' | paste -sd'|')" = "$strings" ] ||
+    fail "$2: the version strings are not the project's"
+  wrestool -x --type=14 "$1" | file - |
+    grep -q '2 icons, 32x32, 16 colors, 4 bits/pixel, 16x16, 16 colors, 4 bits/pixel' ||
+    fail "$2: the icon is not the globe in two 16-colour images"
+  echo "$2: version $version, name $name, the globe icon"
 }
 
 echo "== building"
@@ -37,6 +52,9 @@ rm -rf "$out/_CPack_Packages"
 
 name=$(cpack_value build/windows CPACK_PACKAGE_NAME)
 version=$(cpack_value build/windows CPACK_PACKAGE_VERSION)
+major=$(cpack_value build/windows CPACK_PACKAGE_VERSION_MAJOR)
+minor=$(cpack_value build/windows CPACK_PACKAGE_VERSION_MINOR)
+patch=$(cpack_value build/windows CPACK_PACKAGE_VERSION_PATCH)
 windows_name=$(cpack_value build/windows CPACK_PACKAGE_FILE_NAME)
 deb=$out/$(cpack_value build/default CPACK_DEBIAN_PACKAGE_NAME)_${version}_amd64.deb
 zip=$out/$windows_name.zip
@@ -74,8 +92,7 @@ unzip -Z1 "$zip"
 unzip -q "$zip" -d "$scratch/zip"
 readme=$scratch/zip/$windows_name/README.txt
 [ "$(grep -c $'\r$' "$readme")" -eq "$(wc -l < "$readme")" ] || fail "README.txt has lines not ending in CR LF"
-[ "$(file_version "$scratch/zip/$windows_name/groundstyles.exe")" = "$version" ] ||
-  fail "the zip's program does not say version $version"
+check_program "$scratch/zip/$windows_name/groundstyles.exe" "the zip's program"
 
 echo "== ${setup#"$PWD"/}, installed and removed under wine"
 wine_prefix
@@ -88,8 +105,7 @@ registry() { wine reg query "$uninstall_key" /v "$1" 2> /dev/null | sed -n "s/^ 
 wine "$setup" /S 2> /dev/null
 wineserver -w
 [ -f "$installed/groundstyles.exe" ] || fail "the installer did not install groundstyles.exe"
-[ "$(file_version "$installed/groundstyles.exe")" = "$version" ] ||
-  fail "the installed program does not say version $version"
+check_program "$installed/groundstyles.exe" "the installed program"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
 strings "$shortcut" | grep -qxF "C:\\Program Files\\$name\\groundstyles.exe" ||
   fail "the shortcut does not start the installed program"
@@ -97,7 +113,7 @@ strings "$shortcut" | grep -qxF "C:\\Program Files\\$name\\groundstyles.exe" ||
 [ "$(registry DisplayVersion)" = "$version" ] || fail "the uninstall entry does not say version $version"
 [ "$(registry DisplayIcon)" = "C:\\Program Files\\$name\\groundstyles.exe" ] ||
   fail "the uninstall entry does not show the program's icon"
-echo "installed: groundstyles.exe $version, the shortcut and the uninstall entry"
+echo "installed: groundstyles.exe, the shortcut and the uninstall entry"
 
 wine "C:\\Program Files\\$name\\Uninstall.exe" /S 2> /dev/null
 wineserver -w
