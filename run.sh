@@ -27,13 +27,13 @@ if [ "$target" = windows ]; then
   ensure_packages "${WINDOWS_PACKAGES[@]}"
   preset=windows
   program=(wine "$PWD/build/windows/src/window/win32/groundstyles.exe")
-  mapgen=(wine build/windows/tests/groundstyles_mapgen.exe)
+  mapgen=(wine build/windows/bench/groundstyles_mapgen.exe)
   wine_prefix
 else
   ensure_packages "${BUILD_PACKAGES[@]}"
   preset=default
   program=("$PWD/build/default/src/window/qt/groundstyles")
-  mapgen=(build/default/tests/groundstyles_mapgen)
+  mapgen=(build/default/bench/groundstyles_mapgen)
 fi
 build_preset "$preset" groundstyles groundstyles_mapgen
 

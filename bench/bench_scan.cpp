@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "map_writer.h"
+#include "sample_maps.h"
 #include "scan/map_reader.h"
 #include "scan/run_scan.h"
 
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
   const std::string reports = (temp.path() / "reports").string();
   std::filesystem::create_directories(reports);
   std::printf("maps: %d in %s, reads in flight: %d\n", count, maps.c_str(), reads_in_flight);
-  const std::vector<std::string> names = tools::WriteSampleMaps(maps, count);
+  const std::vector<std::string> names = sample::WriteSampleMaps(maps, count);
   std::vector<std::string> paths;
   for (const std::string& name : names) paths.push_back(maps + "/" + name);
   ResetPeakMemory();

@@ -50,32 +50,13 @@ MapSummary SummarizeMap(std::span<const unsigned char> bytes, const TerrainSelec
   return summary;
 }
 
-namespace {
-
-// Reads a map's terrain bytes with `read` and summarizes them.
-template <typename Read>
-platform::Status Summarize(Read read, const TerrainSelection& selection, MapSummary* summary) {
-  std::array<unsigned char, kMapTerrainEnd> buffer;
-  std::size_t length = 0;
-  platform::Status status = read(buffer.data(), buffer.size(), &length);
-  if (status.ok()) *summary = SummarizeMap(std::span<const unsigned char>(buffer.data(), length), selection);
-  return status;
-}
-
-}  // namespace
-
-platform::Status ReadMapSummary(const platform::NativeString& path, const TerrainSelection& selection,
-                                MapSummary* summary) {
-  return Summarize([&](unsigned char* buffer, std::size_t capacity,
-                       std::size_t* length) { return platform::ReadFileHead(path, buffer, capacity, length); },
-                   selection, summary);
-}
-
 platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platform::NativeString& name,
                                 const TerrainSelection& selection, MapSummary* summary) {
-  return Summarize([&](unsigned char* buffer, std::size_t capacity,
-                       std::size_t* length) { return folder.ReadFileHead(name, buffer, capacity, length); },
-                   selection, summary);
+  std::array<unsigned char, kMapTerrainEnd> buffer;
+  std::size_t length = 0;
+  platform::Status status = folder.ReadFileHead(name, buffer.data(), buffer.size(), &length);
+  if (status.ok()) *summary = SummarizeMap(std::span<const unsigned char>(buffer.data(), length), selection);
+  return status;
 }
 
 namespace {

@@ -36,11 +36,8 @@ constexpr std::int16_t DecodeInt16LE(const unsigned char* bytes) {
 // when the file is). A record whose two code bytes are missing counts for nothing.
 MapSummary SummarizeMap(std::span<const unsigned char> bytes, const TerrainSelection& selection);
 
-// Reads the map file at `path` into `*summary`. Fails with the path and the
-// system's reason when the file cannot be opened or read.
-platform::Status ReadMapSummary(const platform::NativeString& path, const TerrainSelection& selection,
-                                MapSummary* summary);
-// The same for the map `name` in `folder`.
+// Reads the map `name` in `folder` into `*summary`. Fails with the map's path
+// and the system's reason when the file cannot be opened or read.
 platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platform::NativeString& name,
                                 const TerrainSelection& selection, MapSummary* summary);
 

@@ -3,19 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "map_writer.h"
+#include "summary.h"
 
 namespace scan {
 namespace {
 
 std::span<const unsigned char> Span(const std::string& bytes) {
   return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
-}
-
-MapSummary Summary(std::initializer_list<int> found, bool unknown) {
-  MapSummary summary;
-  for (int code : found) summary.found.set(static_cast<std::size_t>(code));
-  summary.unknown = unknown;
-  return summary;
 }
 
 MapSummary All(const std::string& bytes) { return SummarizeMap(Span(bytes), TerrainSelection::All()); }
@@ -56,19 +50,6 @@ TEST(MapSummary, ShortFilesCountOnlyWholeCodes) {
   EXPECT_EQ(All(bytes.substr(0, 12)), Summary({4}, false));
   EXPECT_EQ(All(bytes.substr(0, 18)), Summary({4}, false));  // half of 300
   EXPECT_EQ(All(bytes.substr(0, 19)), Summary({4}, true));
-}
-
-TEST(ReadMapSummary, ReadsTheFileAndNamesItWhenItCannot) {
-  tools::TempFolder folder;
-  const auto path = folder.path() / "HILLS.MAP";
-  tools::WriteFile(path, tools::MapBytes({5, 9}, 3) + "trailing bytes");
-  MapSummary summary;
-  ASSERT_TRUE(ReadMapSummary(path.native(), TerrainSelection::All(), &summary).ok());
-  EXPECT_EQ(summary, Summary({5, 9}, false));
-
-  const auto missing = folder.path() / "GONE.MAP";
-  const auto status = ReadMapSummary(missing.native(), TerrainSelection::All(), &summary);
-  EXPECT_EQ(status.message().rfind("cannot open \"" + missing.string() + "\": ", 0), 0u) << status.message();
 }
 
 }  // namespace

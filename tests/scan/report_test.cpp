@@ -5,19 +5,13 @@
 #include <sstream>
 
 #include "map_writer.h"
+#include "summary.h"
 #include "scan/text.h"
 
 namespace scan {
 namespace {
 
 using platform::FromUtf8;
-
-MapSummary Summary(std::initializer_list<int> found, bool unknown = false) {
-  MapSummary summary;
-  for (int code : found) summary.found.set(static_cast<std::size_t>(code));
-  summary.unknown = unknown;
-  return summary;
-}
 
 std::optional<std::string> Line(const std::string& name, const MapSummary& summary) {
   return FormatMapLine(FromUtf8(name), summary, TerrainCatalogue());

@@ -34,9 +34,7 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TempFolder::TempFolder() {
@@ -53,15 +51,6 @@ TempFolder::~TempFolder() {
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                ignored);
   std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReportHeader(const std::string& folder, std::size_t count) {
-  return "Number of *.MAP files in " + folder + " :  " + std::to_string(count) +
-         "\r\n\r\n"
-         "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
-         "Only maps that contain groundstyles you search for, are listed.\r\n\r\n"
-         "Mapname                 : Groundstyles found on map\r\n"
-         "===================================================\r\n\r\n";
 }
 
 ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
@@ -86,32 +75,6 @@ ScopedEnvironment::~ScopedEnvironment() {
     unsetenv(name_);
   }
 #endif
-}
-
-std::vector<std::string> WriteSampleMaps(const std::filesystem::path& folder, int count) {
-  static const char* const kStockNames[] = {"ARRACT.MAP", "CAEN.MAP", "KLIN.MAP", "MALTA.MAP",
-                                            "SEDAN.MAP",  "TOBRUK.MAP"};
-  std::mt19937 random(2024);
-  std::vector<std::string> names;
-  std::filesystem::create_directories(folder);
-  for (int i = 0; i < count; ++i) {
-    std::string name;
-    if (i < static_cast<int>(std::size(kStockNames))) {
-      name = kStockNames[i];
-    } else {
-      std::ostringstream own;
-      own << "MAP" << (10000 + i) << ".MAP";
-      name = own.str();
-    }
-    // A handful of terrain types per map, and an unknown code in one map of nine.
-    std::vector<int> codes;
-    const int kinds = 1 + static_cast<int>(random() % 6);
-    for (int k = 0; k < kinds; ++k) codes.push_back(static_cast<int>(random() % 17));
-    if (i % 9 == 4) codes.push_back(i % 2 == 0 ? 17 : -1);
-    WriteFile(folder / name, MapBytes(codes, static_cast<std::uint32_t>(i + 1)));
-    names.push_back(name);
-  }
-  return names;
 }
 
 }  // namespace tools

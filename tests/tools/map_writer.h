@@ -1,4 +1,4 @@
-// Writes PG2 map files for tests, benchmarks and the sample folder.
+// Writes PG2 map files for tests, the benchmark and the sample folder.
 #pragma once
 
 #include <cstdint>
@@ -33,9 +33,6 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-// The report's eight header lines for `count` maps in `folder`.
-std::string ReportHeader(const std::string& folder, std::size_t count);
-
 // Sets an environment variable for the life of the object (HOME, mostly).
 class ScopedEnvironment {
  public:
@@ -49,9 +46,5 @@ class ScopedEnvironment {
   bool had_value_ = false;
   std::string old_value_;
 };
-
-// Fills `folder` with `count` generated maps with a mix of terrain, some named
-// as stock maps, some holding unknown codes; returns their names.
-std::vector<std::string> WriteSampleMaps(const std::filesystem::path& folder, int count);
 
 }  // namespace tools

@@ -50,7 +50,7 @@ TEST_F(DriveC, ReportFolderIsTrimmedOrFallsBackToTheDriveRoot) {
   const std::vector<NativeString> names = {L"arract.map", L"OWN.MAP", L"PLAIN.MAP"};
   auto selection = scan::TerrainSelection::All();
   selection.SetSelected(9, false);
-  const std::string expected = tools::ReportHeader("C:\\maps", 3) +
+  const std::string expected = scan::ReportHeaderText(L"C:\\maps", 3) +
                                "* arract.map            : Clear , City, \r\n"
                                "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n";
   for (const NativeString& text : {NativeString(L"  C:\\reports  "), NativeString(L"C:\\reports\\")}) {
@@ -62,13 +62,11 @@ TEST_F(DriveC, ReportFolderIsTrimmedOrFallsBackToTheDriveRoot) {
   EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), expected);
   EXPECT_EQ(scan::ResolveReportFolder(L""), L"C:\\");
   EXPECT_EQ(scan::ResolveReportFolder(L" c:\\reports"), L"c:\\reports\\");
-}
-
-TEST_F(DriveC, MapAtTheDriveRootIsReadThroughADoubledSeparator) {
+  // A map at the drive's root is read through a doubled separator, C:\\ARRACT.MAP.
   tools::WriteFile(L"C:\\ARRACT.MAP", tools::MapBytes({16}, 7));
   ASSERT_TRUE(Scan(L"C:\\", L"C:\\", {L"ARRACT.MAP"}).ok());
   EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"),
-            tools::ReportHeader("C:\\", 1) + "* ARRACT.MAP            : Rough, \r\n");
+            scan::ReportHeaderText(L"C:\\", 1) + "* ARRACT.MAP            : Rough, \r\n");
 }
 
 TEST_F(DriveC, NamesAreWrittenInTheCodePageAndCountedInUtf16) {
@@ -79,7 +77,7 @@ TEST_F(DriveC, NamesAreWrittenInTheCodePageAndCountedInUtf16) {
     tools::WriteFile(fs::path(L"C:\\maps") / name, tools::MapBytes({7}, 8));
   }
   ASSERT_TRUE(Scan(L"C:\\", L"C:\\maps", {western, chinese, long_name}).ok());
-  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), tools::ReportHeader("C:\\maps", 3) +
+  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), scan::ReportHeaderText(L"C:\\maps", 3) +
                                                           "  \xDC" "bung.MAP             : Sand, \r\n"
                                                           "  ??.MAP                : Sand, \r\n"
                                                           "\xC9" + std::string(21, 'A') + ".MAP: Sand, \r\n");
@@ -147,7 +145,7 @@ TEST_F(DriveC, ReportIsNotWrittenThroughALinkNorOverAReadOnlyFile) {
     if (!use.error.empty()) {
       EXPECT_EQ(GetFileAttributesW(report.c_str()), attributes);
     }
-    const std::string new_report = tools::ReportHeader("C:\\maps", 1) + "  A.MAP                 : City, \r\n";
+    const std::string new_report = scan::ReportHeaderText(L"C:\\maps", 1) + "  A.MAP                 : City, \r\n";
     EXPECT_EQ(tools::ReadFile(report), use.error.empty() ? new_report : "old report");
     EXPECT_EQ(tools::ReadFile(notes), "notes");
     EXPECT_EQ(std::distance(fs::directory_iterator(L"C:\\reports"), fs::directory_iterator()), 2);

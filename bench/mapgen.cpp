@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "map_writer.h"
+#include "sample_maps.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    tools::WriteSampleMaps(argv[1], count);
+    sample::WriteSampleMaps(argv[1], count);
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';
     return 1;
