@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "platform/listing.h"
 #include "scan/run_scan.h"
@@ -135,6 +136,9 @@ void Form1::Command1_Click() {
                                  }};
   const platform::Status status =
       scan::RunScan(ReportFolderText(), file1_path_, file1_names_, Selection(), name_table_, busy);
+  // What the disk or the drives did meanwhile shows now that the lists are free.
+  if (std::exchange(folder_changed_, false)) File1_FolderChanged();
+  if (std::exchange(drives_changed_, false)) Drive1_Refresh();
   if (!status.ok()) ShowMessage(status.message());
 }
 
@@ -174,6 +178,10 @@ void Form1::Drive1_Change(std::size_t index) {
 }
 
 void Form1::Drive1_Refresh() {
+  if (scanning_) {
+    drives_changed_ = true;
+    return;
+  }
   std::vector<platform::Drive> drives = drive_source_->ListDrives();
   if (drives == drives_) return;
   const bool had_drive = shown_drive_ < drives_.size();
@@ -201,6 +209,11 @@ void Form1::Dir1_Open(std::size_t row) {
 void Form1::Dir1_Change() { SetFile1Path(dir1_path_); }
 
 void Form1::File1_FolderChanged() {
+  // The scan reads File1's names: a change waits until it ends.
+  if (scanning_) {
+    folder_changed_ = true;
+    return;
+  }
   std::vector<platform::NativeString> names;
   if (!platform::ListMapFiles(file1_path_, &names).ok()) names.clear();  // the folder has gone
   if (names != file1_names_) ShowFile1Names(std::move(names));

@@ -72,7 +72,11 @@ class Form1 {
   std::map<platform::NativeString, platform::NativeString> drive_folders_;  // drive root -> last folder shown
   std::size_t shown_drive_ = 0;  // the drive Dir1 and File1 are on; drives_.size() when none
   bool falling_back_ = false;    // handling the fall-back to the home drive
+  // A scan runs; the view may still pass on a change of the disk or of the
+  // drives meanwhile, which waits for the end of the scan.
   bool scanning_ = false;
+  bool folder_changed_ = false;
+  bool drives_changed_ = false;
   platform::NativeString dir1_path_;
   std::vector<platform::NativeString> dir1_row_paths_;  // the folder of each Dir1 row
   std::size_t dir1_current_row_ = 0;

@@ -154,9 +154,13 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
   view_.during_scan = [&] {
     ++scans;
     form.Command1_Click();  // a second click while busy does nothing
+    tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
+    form.File1_FolderChanged();  // nor does the disk change File1 under the scan: it shows after
   };
   form.Command1_Click();
   EXPECT_EQ(scans, 1);
+  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "OWN.MAP"}));
+  view_.during_scan = nullptr;
   EXPECT_EQ(view_.busy_log, "on off");
   EXPECT_TRUE(view_.messages.empty());
   const std::string report = Report(card_);
