@@ -421,7 +421,6 @@ void Win32Window::SelectDrive(std::size_t index) {
 
 void Win32Window::ShowFolders(const std::vector<window::FolderRow>& rows, std::size_t current) {
   const HWND dir1 = control(Control::kDir1);
-  filling_ = true;
   SendMessageW(dir1, WM_SETREDRAW, FALSE, 0);
   TreeView_DeleteAllItems(dir1);
   dir1_rows_.clear();
@@ -442,7 +441,6 @@ void Win32Window::ShowFolders(const std::vector<window::FolderRow>& rows, std::s
   }
   for (const HTREEITEM item : dir1_rows_) TreeView_Expand(dir1, item, TVE_EXPAND);
   SendMessageW(dir1, WM_SETREDRAW, TRUE, 0);
-  filling_ = false;
   SelectFolder(current);
 }
 

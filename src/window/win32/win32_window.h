@@ -73,6 +73,6 @@ class Win32Window : public window::Form1View {
   HANDLE folder_change_ = INVALID_HANDLE_VALUE;
   HWND focus_ = nullptr;  // the control to give the focus back to when the window is activated
   bool busy_ = false;
-  bool filling_ = false;  // the lists are being filled: their notifications are not the user's
+  bool filling_ = false;  // Drive1 is being filled: its notifications are not the user's
   window::Form1 form_;
 };
