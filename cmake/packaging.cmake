@@ -15,6 +15,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "changes them.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_STRIP_FILES ON)
+# Values reach CPack as they are written here (the installer's commands hold backslashes).
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_THREADS 0)
 
 if(WIN32)
