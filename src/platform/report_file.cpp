@@ -4,9 +4,11 @@
 #include "platform/report_file.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <optional>
 #include <random>
+#include <thread>
 
 #include "platform/file_ops.h"
 
@@ -29,6 +31,8 @@ int g_fault_calls = 0;
 // The error an injected fault gives this call, or 0.
 int InjectedError(Call call) {
   if (!g_fault || g_fault->call != call || ++g_fault_calls != g_fault->nth) return 0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(g_fault->delay_ms));
+  if (!g_fault->fails) return 0;
   if (g_fault->signal != 0) std::raise(g_fault->signal);
   return call == Call::kWrite ? internal::DiskFullError() : internal::DeviceError();
 }

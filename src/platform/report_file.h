@@ -44,6 +44,8 @@ struct ReportFault {
   int nth = 1;         // the call of that kind that fails, counting from 1; later ones succeed
   int signal = 0;      // when not 0, the process raises this signal there instead of failing
   bool named = false;  // a named new file even where an unnamed one is offered
+  int delay_ms = 0;    // that call first takes this much longer
+  bool fails = true;   // false: after the delay, that call goes on as usual
 };
 
 // While an object of this type lives, the fault happens in report writing:

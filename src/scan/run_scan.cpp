@@ -47,6 +47,7 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
   const platform::FolderFiles maps(listed_folder);
   // Called for one map at a time, in list order, on any of the reading threads.
   auto write_line = [&](std::size_t index, const MapSummary& summary) {
+    if (busy.progress) busy.progress(index + 1);
     std::optional<std::string> text = FormatMapLine(listed_names[index], summary, catalogue);
     if (!text) return platform::Status::Ok();
     *text += kLineEnd;

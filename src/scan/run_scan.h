@@ -13,10 +13,13 @@
 namespace scan {
 
 // What the caller shows while a scan runs: `on` when the scan starts its work,
-// `off` when it ends, on every path. Either may be empty.
+// `off` when it ends, on every path; `progress` with the number of maps read
+// so far, after each map, in list order, one call at a time but on whichever
+// thread reads (so it must only note the number). Any may be empty.
 struct BusyIndicator {
   std::function<void()> on;
   std::function<void()> off;
+  std::function<void(std::size_t maps_done)> progress;
 };
 
 // Appends the eight header lines for `count` maps listed in `listed_folder`.

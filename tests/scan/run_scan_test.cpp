@@ -72,7 +72,13 @@ class RunScanTest : public ::testing::Test {
   tools::ScopedEnvironment home_variable_{"HOME", home_.string()};
   std::vector<platform::NativeString> names_;
   std::string busy_log_;
-  BusyIndicator busy_{[this] { busy_log_ += "on "; }, [this] { busy_log_ += "off"; }};
+  std::size_t maps_done_ = 0;  // as the last progress said
+  bool progress_in_order_ = true;
+  BusyIndicator busy_{[this] { busy_log_ += "on "; }, [this] { busy_log_ += "off"; },
+                      [this](std::size_t done) {
+                        progress_in_order_ = progress_in_order_ && (done == 1 || done == maps_done_ + 1);
+                        maps_done_ = done;
+                      }};
 };
 
 TEST_F(RunScanTest, WritesTheWholeReportInPlaceOfTheOld) {
@@ -146,6 +152,8 @@ TEST_F(RunScanTest, ManyReadsInFlightWriteWhatOneAtATimeWrites) {
     EXPECT_EQ(ThreadsAndFiles(), threads_and_files);
   }
   EXPECT_EQ(busy_log_, "on offon offon offon off");
+  EXPECT_EQ(maps_done_, names_.size());  // each map counted once, in list order
+  EXPECT_TRUE(progress_in_order_);
 }
 
 TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
