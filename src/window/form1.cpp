@@ -1,6 +1,8 @@
 #include "form1.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string_view>
 #include <utility>
@@ -17,6 +19,8 @@ constexpr std::string_view kTitle = "PG2 - Ground Style Checker - version ";
 constexpr std::string_view kNotice =
     "NB: This tool will check for groundstyles in PG2 *.MAP files only."
     "Allthough other SSI-games has *.MAP files too, they have other recordlayout, which is not supported.";
+// A scan that ends sooner shows no progress.
+constexpr std::chrono::milliseconds kProgressDelay{500};
 // Message boxes wrap at spaces; a longer unbroken run would widen them past the screen.
 constexpr std::size_t kMessageWordWidth = 64;
 
@@ -126,19 +130,48 @@ platform::NativeString Form1::ReportFolderText() const {
 
 void Form1::Command1_Click() {
   if (scanning_) return;
-  const scan::BusyIndicator busy{[this] {
-                                   scanning_ = true;
-                                   view_.SetBusy(true);
-                                 },
-                                 [this] {
-                                   view_.SetBusy(false);
-                                   scanning_ = false;
-                                 }};
-  const platform::Status status =
-      scan::RunScan(ReportFolderText(), file1_path_, file1_names_, Selection(), name_table_, busy);
-  // What the disk or the drives did meanwhile shows now that the lists are free.
-  if (std::exchange(folder_changed_, false)) File1_FolderChanged();
-  if (std::exchange(drives_changed_, false)) Drive1_Refresh();
+  const platform::NativeString report_folder_text = ReportFolderText();
+  const scan::TerrainSelection selection = Selection();
+  platform::Status status;
+  if (file1_names_.empty()) {
+    // Only the report folder is resolved: nothing to wait for, nothing to show.
+    status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_, {});
+  } else {
+    // The scan reads and writes beside the window, which keeps answering;
+    // the lists hold still until it ends (see scanning_).
+    scanning_ = true;
+    std::atomic<std::size_t> maps_done{0};
+    const double total = static_cast<double>(file1_names_.size());
+    scan::BusyIndicator busy;
+    busy.progress = [&maps_done](std::size_t done) { maps_done.store(done, std::memory_order_relaxed); };
+    const auto start = std::chrono::steady_clock::now();
+    bool progress_shown = false;
+    view_.RunBusy(
+        [&] { status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_, busy); },
+        [&] {
+          // A short scan ends before progress would tell the user anything.
+          if (std::chrono::steady_clock::now() - start < kProgressDelay) return;
+          progress_shown = true;
+          view_.ShowProgress(Progress::kRunning, static_cast<double>(maps_done.load(std::memory_order_relaxed)) / total);
+        });
+    scanning_ = false;
+    if (progress_shown && !status.ok()) {
+      view_.ShowProgress(Progress::kFailed, static_cast<double>(maps_done.load()) / total);
+    }
+    const std::size_t shown_drive = shown_drive_;
+    const platform::NativeString listed_folder = file1_path_;
+    // What the disk or the drives did meanwhile shows now that the lists are free.
+    if (std::exchange(folder_changed_, false)) FolderChanged();
+    if (std::exchange(drives_changed_, false)) Drive1_Refresh();
+    if (!status.ok() && !platform::FolderExists(listed_folder)) {
+      // The maps' folder went during the scan. When its drive went with it,
+      // the maps are not missing: the drive is not ready, and the lists go home.
+      if (shown_drive_ != shown_drive || LeaveGoneFolder()) status = platform::Status::Error("Drive not ready.");
+    }
+    if (!status.ok()) ShowMessage(status.message());
+    if (progress_shown) view_.ShowProgress(Progress::kHidden, 0);
+    return;
+  }
   if (!status.ok()) ShowMessage(status.message());
 }
 
@@ -182,25 +215,61 @@ void Form1::Drive1_Refresh() {
     drives_changed_ = true;
     return;
   }
+  // A volume that has left the list, or a drive whose medium has gone.
+  if (!RefreshDrives() && !platform::FolderExists(dir1_path_)) LeaveGoneFolder();
+}
+
+bool Form1::RefreshDrives() {
   std::vector<platform::Drive> drives = drive_source_->ListDrives();
-  if (drives == drives_) return;
+  if (drives == drives_) return false;
   const bool had_drive = shown_drive_ < drives_.size();
   const platform::NativeString shown_root = had_drive ? drives_[shown_drive_].root : platform::NativeString();
   drives_ = std::move(drives);
   shown_drive_ = platform::DriveIndexOf(drives_, dir1_path_);
   ShowDrive1();
-  if (had_drive && (shown_drive_ == drives_.size() || drives_[shown_drive_].root != shown_root)) {
-    // The volume the lists were on has gone: they move to the home drive.
-    const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
-    view_.SelectDrive(home);
-    Drive1_Change(home);
+  if (!had_drive || (shown_drive_ < drives_.size() && drives_[shown_drive_].root == shown_root)) return false;
+  // The volume the lists were on has gone: they move to the home drive.
+  MoveHome();
+  return true;
+}
+
+void Form1::MoveHome() {
+  const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
+  view_.SelectDrive(home);
+  Drive1_Change(home);
+}
+
+bool Form1::LeaveGoneFolder() {
+  const bool on_drive = shown_drive_ < drives_.size();
+  const platform::NativeString root = on_drive ? drives_[shown_drive_].root : platform::NativeString();
+  if (on_drive && platform::FolderExists(root)) {
+    // The nearest folder above that can still be listed; the root can.
+    std::filesystem::path folder(dir1_path_);
+    while (folder.native() != root && folder.has_relative_path()) {
+      folder = folder.parent_path();
+      if (SetDir1Path(folder.native()).ok()) return false;
+    }
+    if (SetDir1Path(root).ok()) return false;
   }
+  const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
+  if (home >= drives_.size() || home == shown_drive_) {
+    // Home itself is on the drive that went: what is left is shown as empty.
+    ShowDir1Folder(dir1_path_, {});
+    return true;
+  }
+  MoveHome();
+  return true;
 }
 
 void Form1::Dir1_Open(std::size_t row) {
   if (row >= dir1_row_paths_.size()) return;
   const platform::NativeString folder = dir1_row_paths_[row];  // a copy: the rows are made anew
   if (platform::Status status = SetDir1Path(folder); !status.ok()) {
+    if (!platform::FolderExists(folder)) {
+      // The folder went before its row did: the rows follow the disk, no more.
+      FolderChanged();
+      return;
+    }
     view_.SelectFolder(dir1_current_row_);  // the highlight stays on the folder shown
     ShowMessage(status.message());
   }
@@ -208,14 +277,23 @@ void Form1::Dir1_Open(std::size_t row) {
 
 void Form1::Dir1_Change() { SetFile1Path(dir1_path_); }
 
-void Form1::File1_FolderChanged() {
+void Form1::FolderChanged() {
   // The scan reads File1's names: a change waits until it ends.
   if (scanning_) {
     folder_changed_ = true;
     return;
   }
+  std::vector<platform::NativeString> subfolders;
+  if (!platform::ListSubfolders(dir1_path_, &subfolders).ok()) {
+    if (!platform::FolderExists(dir1_path_)) {
+      LeaveGoneFolder();
+      return;
+    }
+    subfolders.clear();  // there, but no longer listed: shown empty, as File1 is
+  }
+  if (subfolders != dir1_subfolders_) ShowDir1Rows(dir1_path_, subfolders);
   std::vector<platform::NativeString> names;
-  if (!platform::ListMapFiles(file1_path_, &names).ok()) names.clear();  // the folder has gone
+  if (!platform::ListMapFiles(file1_path_, &names).ok()) names.clear();
   if (names != file1_names_) ShowFile1Names(std::move(names));
 }
 
@@ -228,7 +306,14 @@ platform::Status Form1::SetDir1Path(const platform::NativeString& folder) {
 
 void Form1::ShowDir1Folder(const platform::NativeString& folder,
                            const std::vector<platform::NativeString>& subfolders) {
+  ShowDir1Rows(folder, subfolders);
+  Dir1_Change();
+}
+
+void Form1::ShowDir1Rows(const platform::NativeString& folder,
+                         const std::vector<platform::NativeString>& subfolders) {
   dir1_path_ = folder;
+  dir1_subfolders_ = subfolders;
   const std::size_t drive = platform::DriveIndexOf(drives_, folder);
   if (drive < drives_.size()) {
     shown_drive_ = drive;
@@ -255,7 +340,6 @@ void Form1::ShowDir1Folder(const platform::NativeString& folder,
     dir1_row_paths_.push_back(ChildPath(folder, name));
   }
   view_.ShowFolders(rows, dir1_current_row_);
-  Dir1_Change();
 }
 
 void Form1::SetFile1Path(const platform::NativeString& folder) {

@@ -38,10 +38,12 @@ class Form1 {
   void Dir1_Change();
   // The user opened Dir1's row `row` (double-click or Enter).
   void Dir1_Open(std::size_t row);
-  // The watched folder's entries changed on disk: File1 lists them again.
-  void File1_FolderChanged();
-  // Drive1 is about to open, or the window became active: the drives are
-  // listed again, so that volumes mounted or removed meanwhile show.
+  // The watched folder's files or subfolders changed on disk: Dir1 and File1
+  // list them again.
+  void FolderChanged();
+  // Drive1 is about to open, the window became active, or the system's
+  // volumes changed: the drives are listed again, so that volumes mounted or
+  // removed meanwhile show, and the lists leave a drive that has gone.
   void Drive1_Refresh();
 
   // The folder Dir1 shows and the folder File1 lists.
@@ -59,6 +61,16 @@ class Form1 {
   platform::Status SetDir1Path(const platform::NativeString& folder);
   // Makes `folder` Dir1's path, showing `subfolders` under it, and lets File1 follow.
   void ShowDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders);
+  // Shows Dir1's rows: the way down to `folder`, then `subfolders`.
+  void ShowDir1Rows(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders);
+  // The folder shown has gone: the lists move up to the nearest folder that
+  // is left, or to the home drive when the drive has gone (true then).
+  bool LeaveGoneFolder();
+  // The drives listed again; true when the drive shown has left the list and
+  // the lists moved to the home drive.
+  bool RefreshDrives();
+  // Moves the lists to the drive that holds the home folder.
+  void MoveHome();
   void SetFile1Path(const platform::NativeString& folder);
   void ShowFile1Names(std::vector<platform::NativeString> names);
   void ShowDrive1();
@@ -79,6 +91,7 @@ class Form1 {
   bool drives_changed_ = false;
   platform::NativeString dir1_path_;
   std::vector<platform::NativeString> dir1_row_paths_;  // the folder of each Dir1 row
+  std::vector<platform::NativeString> dir1_subfolders_;  // the names of the last rows
   std::size_t dir1_current_row_ = 0;
   platform::NativeString file1_path_;
   std::vector<platform::NativeString> file1_names_;

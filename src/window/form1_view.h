@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,16 @@ struct FolderRow {
   bool open = false;
 
   bool operator==(const FolderRow&) const = default;
+};
+
+// How often the window's thread looks in on a scan running beside it.
+inline constexpr int kTickMs = 50;
+
+// The scan's progress as the desktop shows it beside the window.
+enum class Progress {
+  kHidden,   // none shown
+  kRunning,  // a share of the maps read
+  kFailed,   // the scan failed
 };
 
 class Form1View {
@@ -44,15 +55,20 @@ class Form1View {
   // Moves Dir1's highlight back to row `row`.
   virtual void SelectFolder(std::size_t row) = 0;
   virtual void ShowFiles(const std::vector<std::string>& names) = 0;
-  // From now on, calls Form1::File1_FolderChanged soon after entries are
+  // From now on, calls Form1::FolderChanged soon after files or folders are
   // added to, removed from or renamed in `folder`; stops watching the folder before.
   virtual void WatchFolder(const platform::NativeString& folder) = 0;
 
   // A modal message box: the text, an OK button, no icon, kMessageCaption as its caption.
   virtual void ShowMessage(const std::string& text) = 0;
-  // On: the wait cursor over the window. Off: the normal cursor, and any
-  // input the user gave meanwhile is dropped.
-  virtual void SetBusy(bool busy) = 0;
+  // Runs `work` on a thread of its own and returns once it has ended.
+  // Meanwhile the window shows the wait cursor, repaints, moves and answers
+  // the system, and drops whatever the user does to it (clicks, keys, closing
+  // it); `tick` is called on the window's thread about every kTickMs.
+  virtual void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) = 0;
+  // Shows the scan's progress, `fraction` of it done, where the desktop keeps
+  // it for the window (its taskbar button or launcher entry).
+  virtual void ShowProgress(Progress state, double fraction) = 0;
   // Closes the window, which ends the program.
   virtual void Close() = 0;
 };

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "fake_drives.h"
 #include "map_writer.h"
+#include "platform/report_file.h"
 #include "scan/report.h"
 
 namespace window {
@@ -42,10 +45,32 @@ class FakeView : public Form1View {
   void SelectFolder(std::size_t row) override { folder = row; }
   void ShowFiles(const std::vector<std::string>& names) override { files = names; }
   void WatchFolder(const NativeString&) override {}
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void SetBusy(bool busy) override {
-    busy_log += busy ? "on " : "off";
-    if (busy && during_scan) during_scan();
+  void ShowMessage(const std::string& text) override {
+    messages.push_back(text);
+    progress.push_back("message");
+  }
+  // The work on a thread of its own, as a window runs it, and `during_scan`
+  // on this one meanwhile, as the user's doings are.
+  void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) override {
+    busy_log += "on ";
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      work();
+      done = true;
+    });
+    if (during_scan) during_scan();
+    while (!done) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kTickMs));
+      tick();
+    }
+    worker.join();
+    busy_log += "off";
+  }
+  void ShowProgress(Progress state, double fraction) override {
+    static const std::array<std::string, 3> kNames = {"hidden", "running", "failed"};
+    const std::string& name = kNames[static_cast<std::size_t>(state)];
+    if (progress.empty() || progress.back() != name) progress.push_back(name);
+    if (state == Progress::kRunning) progress_fraction = fraction;
   }
   void Close() override {}
 
@@ -56,6 +81,8 @@ class FakeView : public Form1View {
   std::size_t drive = 99, folder = 99;
   std::vector<FolderRow> folders;
   std::function<void()> during_scan;
+  std::vector<std::string> progress;  // each state shown in turn, and the messages among them
+  double progress_fraction = 0;       // the last share shown running
 };
 
 // A temporary machine: the drive "disk" holds the home folder (on Windows it
@@ -155,7 +182,8 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
     ++scans;
     form.Command1_Click();  // a second click while busy does nothing
     tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
-    form.File1_FolderChanged();  // nor does the disk change File1 under the scan: it shows after
+    form.FolderChanged();  // nor does the disk change File1 under the scan: it shows after
+    form.Drive1_Refresh();
   };
   form.Command1_Click();
   EXPECT_EQ(scans, 1);
@@ -163,53 +191,83 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
   view_.during_scan = nullptr;
   EXPECT_EQ(view_.busy_log, "on off");
   EXPECT_TRUE(view_.messages.empty());
+  EXPECT_TRUE(view_.progress.empty());  // over before progress would say anything
   const std::string report = Report(card_);
   EXPECT_EQ(report, scan::ReportHeaderText(maps_.native(), 2) +
                         "* klin.map              : City, \r\n"
                         "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n");
 
+  // A slow scan shows its progress until it ends, and a failure until its message is read.
+  using Call = platform::ReportFault::Call;
+  for (const bool fails : {false, true}) {
+    SCOPED_TRACE(fails);
+    view_.progress.clear();
+    view_.progress_fraction = 0;
+    platform::ScopedReportFault slow({.call = Call::kSync, .delay_ms = 800, .fails = fails});
+    form.Command1_Click();
+    const std::vector<std::string> shown = {"running", "failed", "message", "hidden"};
+    EXPECT_EQ(view_.progress, fails ? shown : std::vector<std::string>({"running", "hidden"}));
+    EXPECT_EQ(view_.progress_fraction, 1.0);  // the maps are read; the report is being made durable
+  }
+  view_.messages.clear();
+
+  const std::string last_report = Report(card_);
   fs::remove(maps_ / "klin.map");
   form.Command1_Click();
   ASSERT_EQ(view_.messages.size(), 1u);
   EXPECT_EQ(view_.messages[0].rfind("cannot open \"", 0), 0u) << view_.messages[0];
-  EXPECT_EQ(view_.busy_log, "on offon off");
-  EXPECT_EQ(Report(card_), report);
+  EXPECT_EQ(view_.busy_log, "on offon offon offon off");
+  EXPECT_EQ(Report(card_), last_report);
 }
 
-TEST_F(Form1Test, FileListFollowsTheFolderOnDisk) {
+TEST_F(Form1Test, ListsFollowTheFolderOnDisk) {
   Form1& form = Load();
+  const std::size_t maps_row = view_.folder;
   tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
   fs::rename(maps_ / "OWN.MAP", maps_ / "ZED.MAP");
-  form.File1_FolderChanged();
+  fs::create_directory(maps_ / "added");
+  form.FolderChanged();
   EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "ZED.MAP"}));
+  EXPECT_EQ(view_.folders.back(), (FolderRow{"more", static_cast<int>(maps_row) + 1, false}));
+  EXPECT_EQ(view_.folders[maps_row + 1], (FolderRow{"added", static_cast<int>(maps_row) + 1, false}));
   view_.text1 = Utf8(card_);
   form.Command1_Click();
   EXPECT_EQ(Report(card_).rfind(scan::ReportHeaderText(maps_.native(), 3), 0), 0u);
 
+  // A folder removed is no longer offered, even to a double-click that comes first.
+  fs::remove(maps_ / "added");
+  form.Dir1_Open(maps_row + 1);
+  EXPECT_EQ(view_.folders.size(), maps_row + 2);
+  EXPECT_EQ(view_.folders.back().text, "more");
+  EXPECT_EQ(form.dir1_path(), maps_.native());
+
+  // The folder shown goes: the lists move up to the nearest folder left, without a word.
+  form.Dir1_Open(maps_row + 1);
+  fs::remove(maps_ / "more");
+  form.FolderChanged();
+  EXPECT_EQ(form.dir1_path(), maps_.native());
   fs::current_path(old_cwd_);
-  fs::remove_all(maps_);  // the folder itself goes: the list empties without a word
-  form.File1_FolderChanged();
+  fs::remove_all(maps_);
+  form.FolderChanged();
+  EXPECT_EQ(form.file1_path(), maps_.parent_path().native());
   EXPECT_TRUE(view_.files.empty());
   EXPECT_TRUE(view_.messages.empty());
 }
 
-TEST_F(Form1Test, OpeningAFolderMovesBothListsOrKeepsTheHighlightWhereItWas) {
+TEST_F(Form1Test, OpeningAFolderMovesBothLists) {
   Form1& form = Load();
   const std::size_t maps_row = view_.folder;
-  fs::remove_all(maps_ / "more");  // listed, then gone
-  form.Dir1_Open(maps_row + 1);
-  EXPECT_EQ(view_.folder, maps_row);
-  EXPECT_EQ(view_.messages.size(), 1u);
-  EXPECT_EQ(form.dir1_path(), maps_.native());
-
-  fs::create_directory(maps_ / "more");
+  fs::create_directory(maps_ / "more" / "deep");
   tools::WriteFile(maps_ / "more" / "DEEP.MAP", "");
-  form.Dir1_Open(maps_row);  // opening the folder shown lists it again
   form.Dir1_Open(maps_row + 1);
   EXPECT_EQ(form.dir1_path(), (maps_ / "more").native());
   EXPECT_EQ(form.file1_path(), (maps_ / "more").native());
   EXPECT_EQ(view_.files, std::vector<std::string>{"DEEP.MAP"});
   EXPECT_EQ(view_.folders[view_.folder], (FolderRow{"more", static_cast<int>(maps_row) + 1, true}));
+  EXPECT_EQ(view_.folders.back(), (FolderRow{"deep", static_cast<int>(maps_row) + 2, false}));
+  form.Dir1_Open(maps_row);
+  EXPECT_EQ(form.file1_path(), maps_.native());
+  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "OWN.MAP"}));
 }
 
 TEST_F(Form1Test, DrivesRememberTheirFolderAndNotReadyFallsBackHome) {
@@ -243,7 +301,7 @@ TEST_F(Form1Test, DrivesRememberTheirFolderAndNotReadyFallsBackHome) {
 #endif
 }
 
-TEST_F(Form1Test, DriveListFollowsVolumesAddedAndRemoved) {
+TEST_F(Form1Test, ListsLeaveADriveThatGoes) {
   Form1& form = Load();
   form.Drive1_Change(2);  // card
   drives_.push_back({(temp_.path() / "stick").native(), "STICK"});
@@ -258,6 +316,27 @@ TEST_F(Form1Test, DriveListFollowsVolumesAddedAndRemoved) {
   EXPECT_EQ(view_.drive, 0u);
   EXPECT_EQ(form.file1_path(), maps_.native());
   EXPECT_TRUE(view_.messages.empty());
+
+  // A drive that stays listed while its medium goes (a card reader, a disc drive).
+  drives_.insert(drives_.begin() + 2, {card_.native(), ""});
+  form.Drive1_Refresh();
+  form.Drive1_Change(2);
+  fs::remove_all(card_);
+  form.Drive1_Refresh();
+  EXPECT_EQ(view_.drive, 0u);
+  EXPECT_EQ(form.file1_path(), maps_.native());
+  EXPECT_TRUE(view_.messages.empty());
+
+  // Gone before a scan noticed: the drive is not ready, no map is missing.
+  fs::create_directories(card_);
+  tools::WriteFile(card_ / "CARD.MAP", tools::MapBytes({5}));
+  form.Drive1_Change(2);
+  fs::remove_all(card_);
+  view_.text1 = Utf8(home_folder_);
+  form.Command1_Click();
+  EXPECT_EQ(view_.messages, std::vector<std::string>{"Drive not ready."});
+  EXPECT_EQ(view_.drive, 0u);
+  EXPECT_EQ(form.file1_path(), maps_.native());
 }
 
 TEST(Form1Text, LongWordsWrapAndNamesKeepToOneLine) {

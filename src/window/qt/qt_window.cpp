@@ -1,12 +1,20 @@
 #include "qt_window.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QEventLoop>
 #include <QFile>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +22,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
+#include <thread>
 
 namespace {
 
@@ -28,18 +37,25 @@ QRect Pixels(const window::ControlLayout& layout) {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// A drive list that tells before it opens, so that its drives can be listed again.
+// A drive list that tells before it opens, so that its drives can be listed
+// again, and opens as wide as its longest entry.
 class DriveList : public QComboBox {
  public:
   DriveList(QWidget* parent, window::Form1& form) : QComboBox(parent), form_(form) {}
   void showPopup() override {
     form_.Drive1_Refresh();
+    QAbstractItemView* list = view();
+    const int scroll_bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + scroll_bar);
     QComboBox::showPopup();
   }
 
  private:
   window::Form1& form_;
 };
+
+// The launcher entry the desktop shows the program by: its desktop file.
+constexpr char kLauncherEntry[] = "application://groundstyles.desktop";
 
 bool IsUserInput(QEvent::Type type) {
   switch (type) {
@@ -64,10 +80,13 @@ QtWindow::QtWindow(std::unique_ptr<platform::DriveSource> drives, QWidget* paren
     : QWidget(parent), form_(*this, std::move(drives)) {
   createControls();
   connectEvents();
+  watchMounts();
   form_.Form1_Load();
 }
 
-QtWindow::~QtWindow() = default;
+QtWindow::~QtWindow() {
+  if (mountTable_ >= 0) ::close(mountTable_);
+}
 
 void QtWindow::createControls() {
   // The layout is measured for a small dialog font; the platform's family at
@@ -75,6 +94,9 @@ void QtWindow::createControls() {
   QFont small = font();
   small.setPointSize(8);
   setFont(small);
+  // A window of fixed size: it can be minimised and closed, not maximised.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setFixedSize(window::TwipsToPixels(window::kClientWidth, kDpi), window::TwipsToPixels(window::kClientHeight, kDpi));
 
   QWidget* previous = nullptr;
@@ -155,14 +177,36 @@ void QtWindow::connectEvents() {
     form_.Dir1_Open(static_cast<std::size_t>(item->data(0, Qt::UserRole).toULongLong()));
   });
   Text1->installEventFilter(this);
+  Command1->installEventFilter(this);
+  Command2->installEventFilter(this);
   folderChanged_.setSingleShot(true);
   folderChanged_.setInterval(150);
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, &folderChanged_, qOverload<>(&QTimer::start));
-  connect(&folderChanged_, &QTimer::timeout, this, [this] { form_.File1_FolderChanged(); });
+  connect(&folderChanged_, &QTimer::timeout, this, [this] { form_.FolderChanged(); });
+}
+
+void QtWindow::watchMounts() {
+  // The kernel marks the mount table exceptional for poll() each time a
+  // volume is mounted or unmounted.
+  mountTable_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+  if (mountTable_ < 0) return;
+  mounts_ = std::make_unique<QSocketNotifier>(mountTable_, QSocketNotifier::Exception);
+  connect(mounts_.get(), &QSocketNotifier::activated, this, [this] { form_.Drive1_Refresh(); });
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (dropInput_ && IsUserInput(event->type())) return true;
+  if (dropInput_ && IsUserInput(event->type())) {
+    if (event->type() == QEvent::Close) event->ignore();  // refused: the window stays open
+    return true;
+  }
+  if ((watched == Command1 || watched == Command2) && event->type() == QEvent::KeyPress) {
+    // Enter clicks the focused button, as Space does.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      static_cast<QPushButton*>(watched)->animateClick();
+      return true;
+    }
+  }
   if (watched == Text1 && event->type() == QEvent::FocusOut) {
     // Only the user moving on to another control counts as leaving the field,
     // not the window losing activation or a message box opening.
@@ -255,21 +299,43 @@ void QtWindow::ShowMessage(const std::string& text) {
   box.exec();
 }
 
-void QtWindow::SetBusy(bool busy) {
-  if (busy) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // Let the window system show the cursor before the scan holds the thread.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    return;
-  }
-  // What the user clicked or typed while the window was busy waits in the
-  // queue; it is taken out and dropped, not acted on after the scan.
+void QtWindow::RunBusy(const std::function<void()>& work, const std::function<void()>& tick) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // Whatever the user does to the window meanwhile is dropped, not acted on after.
   dropInput_ = true;
   qApp->installEventFilter(this);
-  QCoreApplication::processEvents();
+  QEventLoop loop;
+  QTimer ticks;
+  connect(&ticks, &QTimer::timeout, this, [&tick] { tick(); });
+  ticks.start(window::kTickMs);
+  std::thread worker([&] {
+    work();
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec();
+  worker.join();
+  ticks.stop();
+  QCoreApplication::processEvents();  // what is still queued goes the same way
   qApp->removeEventFilter(this);
   dropInput_ = false;
   QApplication::restoreOverrideCursor();
+}
+
+void QtWindow::ShowProgress(window::Progress state, double fraction) {
+  // The launcher entry's progress, which docks and task managers show on the
+  // program's button; without a session bus there is nowhere to show it.
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  QDBusMessage update = QDBusMessage::createSignal(QStringLiteral("/org/groundstyles/Groundstyles"),
+                                                   QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                                                   QStringLiteral("Update"));
+  const QVariantMap properties = {
+      {QStringLiteral("progress"), fraction},
+      {QStringLiteral("progress-visible"), state != window::Progress::kHidden},
+      {QStringLiteral("urgent"), state == window::Progress::kFailed},
+  };
+  update << QString::fromLatin1(kLauncherEntry) << properties;
+  bus.send(update);
 }
 
 void QtWindow::Close() { close(); }

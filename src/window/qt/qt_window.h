@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFileSystemWatcher>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -46,7 +47,8 @@ class QtWindow : public QWidget, public window::Form1View {
   void ShowFiles(const std::vector<std::string>& names) override;
   void WatchFolder(const platform::NativeString& folder) override;
   void ShowMessage(const std::string& text) override;
-  void SetBusy(bool busy) override;
+  void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) override;
+  void ShowProgress(window::Progress state, double fraction) override;
   void Close() override;
 
   // The controls, under the names the program has always given them.
@@ -69,10 +71,14 @@ class QtWindow : public QWidget, public window::Form1View {
  private:
   void createControls();
   void connectEvents();
+  // Calls Form1::Drive1_Refresh whenever a volume is mounted or unmounted.
+  void watchMounts();
 
   window::Form1 form_;
   std::vector<QTreeWidgetItem*> dir1Rows_;
   QFileSystemWatcher watcher_;
   QTimer folderChanged_;  // gathers a burst of changes into one
+  std::unique_ptr<QSocketNotifier> mounts_;  // the system's mount table changed
+  int mountTable_ = -1;
   bool dropInput_ = false;
 };

@@ -1,8 +1,10 @@
 #include "win32_window.h"
 
+#include <dbt.h>
 #include <shellapi.h>
 
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -71,6 +73,15 @@ Kind KindOf(const ControlLayout& layout) {
   return {WC_STATICW, 0, 0};
 }
 
+// Input the user gives the window or its controls; while a scan runs it is
+// dropped. Clicks on the window's own frame stay, so that it can be moved and
+// minimised; closing it is refused where the close arrives (WM_SYSCOMMAND).
+bool IsUserInput(const MSG& message, HWND window) {
+  if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) return true;
+  if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) return true;
+  return message.message >= WM_NCMOUSEMOVE && message.message <= WM_NCXBUTTONDBLCLK && message.hwnd != window;
+}
+
 std::size_t RowOf(Control control, int index) {
   const auto& table = window::Form1Layout();
   for (std::size_t row = 0; row < table.size(); ++row) {
@@ -113,6 +124,8 @@ Win32Window::Win32Window(std::unique_ptr<platform::DriveSource> drives) : form_(
   hwnd_ = CreateWindowExW(kExStyle, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
                           instance, this);
   if (hwnd_ == nullptr) throw std::runtime_error("cannot create the window");
+  // The taskbar button's progress is a COM object of the shell.
+  com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   dpi_ = GetDpiForWindow(hwnd_);
   CreateControls();
   LayOut();
@@ -131,6 +144,8 @@ Win32Window::~Win32Window() {
     if (font != nullptr) DeleteObject(font);
   }
   if (folder_icons_ != nullptr) ImageList_Destroy(folder_icons_);
+  if (taskbar_ != nullptr) taskbar_->Release();
+  if (com_) CoUninitialize();
 }
 
 void Win32Window::CreateControls() {
@@ -276,7 +291,7 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
     case WM_TIMER:
       if (wparam == kFolderTimer) {
         KillTimer(hwnd_, kFolderTimer);
-        form_.File1_FolderChanged();
+        form_.FolderChanged();
       }
       return 0;
     case kLeftText1:
@@ -288,6 +303,17 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
     case kRefreshDrives:
       form_.Drive1_Refresh();
       return 0;
+    case WM_DEVICECHANGE:
+      // A volume or a drive's medium came or went.
+      if (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) PostMessageW(hwnd_, kRefreshDrives, 0, 0);
+      return TRUE;
+    case WM_CLOSE:
+      if (busy_) return 0;  // "End Program" from outside waits for no scan: it is dropped
+      break;
+    case WM_SYSCOMMAND:
+      // The close box, Alt+F4 and the system menu's Close, while a scan runs.
+      if (busy_ && (wparam & 0xFFF0) == SC_CLOSE) return 0;
+      break;
     case WM_ACTIVATE:
       if (LOWORD(wparam) == WA_INACTIVE) {
         const HWND focus = GetFocus();
@@ -466,7 +492,8 @@ void Win32Window::ShowFiles(const std::vector<std::string>& names) {
 void Win32Window::WatchFolder(const platform::NativeString& folder) {
   if (folder_change_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folder_change_);
   const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  folder_change_ = FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  folder_change_ = FindFirstChangeNotificationW(folder.c_str(), FALSE,
+                                                FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
   SetErrorMode(previous);
 }
 
@@ -474,20 +501,74 @@ void Win32Window::ShowMessage(const std::string& text) {
   MessageBoxW(hwnd_, Wide(text).c_str(), Wide(window::kMessageCaption).c_str(), MB_OK);
 }
 
-void Win32Window::SetBusy(bool busy) {
-  busy_ = busy;
-  if (busy) {
-    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    return;
+void Win32Window::RunBusy(const std::function<void()>& work, const std::function<void()>& tick) {
+  busy_ = true;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  const HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (done == nullptr) throw std::runtime_error("cannot create an event");
+  std::thread worker([&] {
+    work();
+    SetEvent(done);
+  });
+  // The window's messages go on while the work runs: it repaints, moves and
+  // answers; the user's input is taken out and dropped.
+  bool quit = false;
+  WPARAM quit_code = 0;
+  DWORD last_tick = GetTickCount();
+  for (;;) {
+    const DWORD woke = MsgWaitForMultipleObjectsEx(1, &done, window::kTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_OBJECT_0) break;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;  // for the loop outside, once the work is done
+        quit_code = message.wParam;
+        continue;
+      }
+      if (IsUserInput(message, hwnd_)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (GetTickCount() - last_tick >= static_cast<DWORD>(window::kTickMs)) {
+      last_tick = GetTickCount();
+      tick();
+    }
   }
-  // What the user clicked or typed while the window was busy waits in the
-  // queue; it is taken out and dropped, not acted on after the scan.
+  worker.join();
+  CloseHandle(done);
+  // What the user gave in the last moments waits in the queue: dropped too.
   MSG message;
   while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE) ||
-         PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) ||
-         PeekMessageW(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
+         PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
   }
+  if (quit) PostQuitMessage(static_cast<int>(quit_code));
+  busy_ = false;
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void Win32Window::ShowProgress(window::Progress state, double fraction) {
+  if (taskbar_ == nullptr && state != window::Progress::kHidden) {
+    void* taskbar = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, &taskbar))) return;
+    taskbar_ = static_cast<ITaskbarList3*>(taskbar);
+    if (FAILED(taskbar_->HrInit())) {
+      taskbar_->Release();
+      taskbar_ = nullptr;
+      return;
+    }
+  }
+  if (taskbar_ == nullptr) return;
+  constexpr ULONGLONG kSteps = 1000;
+  switch (state) {
+    case window::Progress::kHidden:
+      taskbar_->SetProgressState(hwnd_, TBPF_NOPROGRESS);
+      break;
+    case window::Progress::kRunning:
+    case window::Progress::kFailed:
+      taskbar_->SetProgressState(hwnd_, state == window::Progress::kFailed ? TBPF_ERROR : TBPF_NORMAL);
+      taskbar_->SetProgressValue(hwnd_, static_cast<ULONGLONG>(fraction * kSteps), kSteps);
+      break;
+  }
 }
 
 void Win32Window::Close() {

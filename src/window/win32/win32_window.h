@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <commctrl.h>
+#include <shobjidl.h>
 
 #include "form1.h"
 
@@ -46,7 +47,8 @@ class Win32Window : public window::Form1View {
   void ShowFiles(const std::vector<std::string>& names) override;
   void WatchFolder(const platform::NativeString& folder) override;
   void ShowMessage(const std::string& text) override;
-  void SetBusy(bool busy) override;
+  void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) override;
+  void ShowProgress(window::Progress state, double fraction) override;
   void Close() override;
 
  private:
@@ -71,8 +73,10 @@ class Win32Window : public window::Form1View {
   HIMAGELIST folder_icons_ = nullptr;
   std::vector<HTREEITEM> dir1_rows_;
   HANDLE folder_change_ = INVALID_HANDLE_VALUE;
+  ITaskbarList3* taskbar_ = nullptr;  // the taskbar button, once a scan has shown progress there
+  bool com_ = false;                  // COM was started for this thread here
   HWND focus_ = nullptr;  // the control to give the focus back to when the window is activated
-  bool busy_ = false;
+  bool busy_ = false;  // a scan runs beside the window: the user's input is dropped
   bool filling_ = false;  // Drive1 is being filled: its notifications are not the user's
   window::Form1 form_;
 };
