@@ -146,18 +146,20 @@ void Form1::Command1_Click() {
     busy.progress = [&maps_done](std::size_t done) { maps_done.store(done, std::memory_order_relaxed); };
     const auto start = std::chrono::steady_clock::now();
     bool progress_shown = false;
+    double fraction = 0;
     view_.RunBusy(
         [&] { status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_, busy); },
         [&] {
           // A short scan ends before progress would tell the user anything.
           if (std::chrono::steady_clock::now() - start < kProgressDelay) return;
+          const double now = static_cast<double>(maps_done.load(std::memory_order_relaxed)) / total;
+          if (progress_shown && now == fraction) return;
           progress_shown = true;
-          view_.ShowProgress(Progress::kRunning, static_cast<double>(maps_done.load(std::memory_order_relaxed)) / total);
+          fraction = now;
+          view_.ShowProgress(Progress::kRunning, fraction);
         });
     scanning_ = false;
-    if (progress_shown && !status.ok()) {
-      view_.ShowProgress(Progress::kFailed, static_cast<double>(maps_done.load()) / total);
-    }
+    if (progress_shown && !status.ok()) view_.ShowProgress(Progress::kFailed, fraction);
     const std::size_t shown_drive = shown_drive_;
     const platform::NativeString listed_folder = file1_path_;
     // What the disk or the drives did meanwhile shows now that the lists are free.

@@ -203,7 +203,7 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
     // Enter clicks the focused button, as Space does.
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      static_cast<QPushButton*>(watched)->animateClick();
+      static_cast<QPushButton*>(watched)->click();
       return true;
     }
   }

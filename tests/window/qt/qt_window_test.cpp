@@ -3,12 +3,18 @@
 #include "qt_window.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,9 +23,12 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include "fake_drives.h"
 #include "map_writer.h"
+#include "ordinary_user.h"
+#include "platform/report_file.h"
 #include "scan/report.h"
 
 namespace {
@@ -34,6 +43,32 @@ class RecordingWindow : public QtWindow {
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   std::vector<std::string> messages;
 };
+
+// The launcher entry's updates the program sends on the session bus.
+class LauncherUpdates : public QObject {
+  Q_OBJECT
+
+ public:
+  std::vector<QVariantMap> updates;
+
+ public slots:
+  void Update(const QString& entry, const QVariantMap& properties) {
+    if (entry == "application://groundstyles.desktop") updates.push_back(properties);
+  }
+};
+
+// Handles events until `done` holds or `limit_ms` have passed.
+bool ProcessEventsUntil(const std::function<bool()>& done, int limit_ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < limit_ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  return done();
+}
+
+void PressKey(QWidget* control, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+  QApplication::sendEvent(control, &press);
+}
 
 class QtWindowTest : public ::testing::Test {
  protected:
@@ -89,6 +124,8 @@ TEST_F(QtWindowTest, ControlsStandWhereTheLayoutPutsThemInTabOrder) {
   }
   EXPECT_EQ(w.size(), QSize(528, 474));
   EXPECT_EQ(w.minimumSize(), w.maximumSize());
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_EQ(w.Label3->font().pointSizeF(), 9.75);
   EXPECT_EQ(w.Command1->text() + "|" + w.Frame1->title() + "|" + w.Check1[0]->text(),
             "Check mapfiles|Search only for these groundstyles|Clear ");
@@ -116,8 +153,11 @@ TEST_F(QtWindowTest, EventsReachForm1) {
 
   w.Check1[9]->setChecked(false);  // Ocean: KLIN.MAP then holds nothing to report
   w.Text1->setText(QString::fromStdString(temp_.path().string()));
-  w.Command1->click();
-  EXPECT_EQ(tools::ReadFile(temp_.path() / "GroundStyles.txt"), scan::ReportHeaderText(maps_.native(), 1));
+  for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {  // on the focused button, as Space is
+    fs::remove(temp_.path() / "GroundStyles.txt");
+    PressKey(w.Command1, key);
+    EXPECT_EQ(tools::ReadFile(temp_.path() / "GroundStyles.txt"), scan::ReportHeaderText(maps_.native(), 1));
+  }
 
   const QTreeWidgetItem* current = w.Dir1->currentItem();
   ASSERT_EQ(current->text(0), "maps");
@@ -135,24 +175,73 @@ TEST_F(QtWindowTest, EventsReachForm1) {
   ASSERT_EQ(w.File1->count(), 1);
   EXPECT_EQ(w.File1->item(0)->text(), "NEW.MAP");
 
+  // A folder made under the one shown appears as its row within a second.
+  fs::create_directory(maps_ / "more" / "added");
+  ASSERT_TRUE(ProcessEventsUntil([&] { return w.Dir1->currentItem()->childCount() == 1; }, 1000));
+  EXPECT_EQ(w.Dir1->currentItem()->child(0)->text(0), "added");
+
+  // The drive list opens as wide as its longest entry.
+  w.Drive1->showPopup();
+  EXPECT_GE(w.Drive1->view()->width(), w.Drive1->view()->sizeHintForColumn(0));
+  EXPECT_GT(w.Drive1->view()->width(), w.Drive1->width());
+  w.Drive1->hidePopup();
+
   w.Drive1->setCurrentIndex(1);  // no medium
   EXPECT_EQ(w.messages.back(), "Drive not ready.");
 }
 
-TEST_F(QtWindowTest, InputGivenDuringAScanIsDroppedAndEndProgramEnds) {
+TEST_F(QtWindowTest, DuringAScanTheWindowAnswersDropsInputAndShowsProgress) {
   RecordingWindow& w = *window_;
   w.show();
   w.Text1->setText(QString::fromStdString(temp_.path().string()));
-  Click(w.Check1[0]);  // waiting in the queue while the scan holds the thread
-  Click(w.Command1);
-  w.Command1->click();
-  const fs::path report = temp_.path() / "GroundStyles.txt";
-  ASSERT_TRUE(fs::exists(report));
-  fs::remove(report);
+  LauncherUpdates launcher;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  ASSERT_TRUE(bus.isConnected());
+  ASSERT_TRUE(bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update", &launcher,
+                          SLOT(Update(QString, QVariantMap))));
+  using Call = platform::ReportFault::Call;
+  for (const bool fails : {false, true}) {
+    SCOPED_TRACE(fails);
+    // While the scan lasts, a timer measures how long the loop goes unturned,
+    // and the user clicks, types and asks the window to close.
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    bool input_given = false;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+      longest = std::max(longest, clock.elapsed() - last);
+      last = clock.elapsed();
+      if (input_given || last < 300) return;
+      input_given = true;
+      Click(w.Check1[0]);
+      QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
+      QCoreApplication::postEvent(w.windowHandle(), new QCloseEvent);
+    });
+    platform::ScopedReportFault slow({.call = Call::kSync, .delay_ms = 1500, .fails = fails});
+    clock.start();
+    beat.start(20);
+    w.Command1->click();
+    beat.stop();
+    EXPECT_TRUE(input_given);
+    EXPECT_LT(longest, 100);
+    EXPECT_EQ(w.messages.size(), fails ? 1u : 0u);
+    w.messages.clear();
+  }
   QCoreApplication::processEvents();
   EXPECT_TRUE(w.Check1[0]->isChecked());
-  EXPECT_FALSE(fs::exists(report));
+  EXPECT_EQ(w.Text1->text().toStdString(), temp_.path().string());
+  EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // Progress shown while each scan ran, the error when the second failed, then nothing.
+  ASSERT_TRUE(ProcessEventsUntil([&] { return launcher.updates.size() >= 5; }, 1000));
+  ASSERT_EQ(launcher.updates.size(), 5u);  // running, hidden; running, failed, hidden
+  EXPECT_TRUE(launcher.updates.front()["progress-visible"].toBool());
+  EXPECT_FALSE(launcher.updates.front()["urgent"].toBool());
+  EXPECT_TRUE(std::any_of(launcher.updates.begin(), launcher.updates.end(),
+                          [](const QVariantMap& update) { return update["urgent"].toBool(); }));
+  EXPECT_FALSE(launcher.updates.back()["progress-visible"].toBool());
+  EXPECT_FALSE(launcher.updates.back()["urgent"].toBool());
 
   // "End Program" ends the program, not only the window.
   QTimer::singleShot(0, w.Command2, &QPushButton::click);
@@ -162,13 +251,54 @@ TEST_F(QtWindowTest, InputGivenDuringAScanIsDroppedAndEndProgramEnds) {
   EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
+// A volume unmounted while its folder is shown leaves Drive1, and the lists go
+// home, without the drive list being opened. Mounting takes root; the tests
+// then run in a mount namespace of their own (see main).
+TEST_F(QtWindowTest, AVolumeUnmountedLeavesTheLists) {
+  if (!tools::RunsAsRoot()) GTEST_SKIP() << "mounting a volume takes root";
+  const fs::path volume = fs::path("/mnt") / temp_.path().filename();
+  fs::create_directories(volume);
+  fs::create_directories(temp_.path() / "stick");
+  tools::WriteFile(temp_.path() / "stick" / "STICK.MAP", tools::MapBytes({1}));
+  ASSERT_EQ(::mount((temp_.path() / "stick").c_str(), volume.c_str(), nullptr, MS_BIND, nullptr), 0);
+  tools::ScopedEnvironment home("HOME", maps_.string());
+  QtWindow w;  // the machine's own drives
+  const auto drive = w.Drive1->findText(QString::fromStdString(volume.string()));
+  ASSERT_GE(drive, 0);
+  w.Drive1->setCurrentIndex(drive);
+  ASSERT_EQ(w.File1->count(), 1);
+  ASSERT_EQ(::umount(volume.c_str()), 0);
+  fs::remove(volume);
+  EXPECT_TRUE(ProcessEventsUntil([&] { return w.Drive1->findText(QString::fromStdString(volume.string())) < 0; }, 1000));
+  EXPECT_EQ(w.form().file1_path(), maps_.native());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   // CTest sets the offscreen platform; it is also the default when the tests
   // are listed or run by hand, so that they never need a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  // As root, volumes the tests mount stay in a mount namespace of their own.
+  if (tools::RunsAsRoot() && ::unshare(CLONE_NEWNS) == 0) ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+  // A session bus of the tests' own, for the launcher entry's progress.
+  pid_t bus = 0;
+  if (std::FILE* out = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r")) {
+    char address[512] = {}, pid[32] = {};
+    if (std::fgets(address, sizeof address, out) != nullptr && std::fgets(pid, sizeof pid, out) != nullptr) {
+      ::setenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(address).trimmed().constData(), 1);
+      bus = static_cast<pid_t>(std::atoi(pid));
+    }
+    ::pclose(out);
+  }
+  int status = 0;
+  {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    status = RUN_ALL_TESTS();
+  }
+  if (bus > 0) ::kill(bus, SIGTERM);
+  return status;
 }
+
+#include "qt_window_test.moc"
