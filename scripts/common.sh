@@ -5,8 +5,8 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# The packages every Linux build needs.
-BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins desktop-file-utils appstream)
+# The packages every Linux build needs (and a session bus for the window's tests).
+BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins desktop-file-utils appstream dbus-daemon)
 
 # And those the Windows cross-build and its runs under wine need (Xvfb for a
 # machine without a display).

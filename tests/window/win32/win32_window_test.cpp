@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <dbt.h>
+
 #include <functional>
+#include <thread>
 
 #include "fake_drives.h"
 #include "map_writer.h"
+#include "platform/report_file.h"
 #include "scan/report.h"
 
 namespace {
@@ -177,19 +181,61 @@ TEST_F(Win32WindowTest, EventsAndKeysReachForm1) {
   EXPECT_EQ(w.messages.back(), "Drive not ready.");
 }
 
-TEST_F(Win32WindowTest, InputGivenDuringAScanIsDropped) {
+TEST_F(Win32WindowTest, DuringAScanTheWindowAnswersAndDropsInput) {
   ShowWindow(window_->hwnd(), SW_SHOW);
   SetWindowTextW(Get(Control::kText1), temp_.path().c_str());
   for (HWND target : {Get(Control::kCheck1, 0), Get(Control::kCommand1)}) {
     for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) PostMessageW(target, message, MK_LBUTTON, MAKELPARAM(5, 5));
   }
-  Notify(Control::kCommand1, BN_CLICKED);  // the clicks above wait in the queue while it scans
+  // Another program asks whether the window answers, and the user clicks,
+  // types, presses Alt+F4 and the close box, and ends the program from outside.
+  const HWND hwnd = window_->hwnd();
+  DWORD answered_ms = INFINITE;
+  std::thread user([&] {
+    Sleep(300);
+    const DWORD start = GetTickCount();
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result) != 0) {
+      answered_ms = GetTickCount() - start;
+    }
+    const HWND check = Get(Control::kCheck1, 0);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) PostMessageW(check, message, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(Get(Control::kText1), WM_CHAR, L'x', 0);
+    PostMessageW(hwnd, WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  });
+  {
+    platform::ScopedReportFault slow(
+        {.call = platform::ReportFault::Call::kSync, .delay_ms = 1500, .fails = false});
+    Notify(Control::kCommand1, BN_CLICKED);
+  }
+  user.join();
+  EXPECT_LT(answered_ms, 100u);
   const fs::path report = temp_.path() / "GroundStyles.txt";
   ASSERT_TRUE(fs::exists(report));
   fs::remove(report);
   Pump();
+  EXPECT_TRUE(IsWindow(hwnd));
   EXPECT_EQ(SendMessageW(Get(Control::kCheck1, 0), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(TextOf(Get(Control::kText1)), temp_.path().native());
   EXPECT_FALSE(fs::exists(report));
+}
+
+TEST_F(Win32WindowTest, ListsLeaveADriveThatIsRemoved) {
+  fs::create_directories(temp_.path() / "card");
+  drives_.push_back({(temp_.path() / "card").native(), ""});
+  drives_.push_back({L"C:\\", ""});
+  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+  SendMessageW(Get(Control::kDrive1), CB_SETCURSEL, 2, 0);
+  Notify(Control::kDrive1, CBN_SELCHANGE);
+  ASSERT_EQ(window_->form().file1_path(), (temp_.path() / "card").native());
+  drives_.erase(drives_.begin() + 2);
+  SendMessageW(window_->hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+  Pump();
+  EXPECT_EQ(window_->form().file1_path(), L"C:\\");
+  EXPECT_EQ(SendMessageW(Get(Control::kDrive1), CB_GETCURSEL, 0, 0), 2);
+  EXPECT_TRUE(window_->messages.empty());
 }
 
 TEST_F(Win32WindowTest, StartsOnDrive1FollowsTheFolderAndEndProgramEnds) {
