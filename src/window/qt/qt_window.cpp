@@ -12,8 +12,10 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -39,6 +41,26 @@ class DriveList : public QComboBox {
 
  private:
   window::Form1& form_;
+};
+
+// The folder tree, which scrolls the folder shown into view whole: the
+// view's own scrolling only brings the start of the column into view.
+class FolderTree : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+  void showRow(QTreeWidgetItem* item) {
+    scrollToItem(item);
+    resizeColumnToContents(0);
+    updateGeometries();  // the scroll bars' ranges for the column's new width
+    // The row from its icon to the end of its name; a name longer than the
+    // tree is wide shows from its icon on.
+    const QModelIndex index = indexFromItem(item);
+    const int left = visualRect(index).left();
+    const int right = left + sizeHintForIndex(index).width();
+    const int past_edge = right - viewport()->width();
+    const int shift = past_edge > 0 ? std::min(past_edge, left) : std::min(left, 0);
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
+  }
 };
 
 bool IsUserInput(QEvent::Type type) {
@@ -86,7 +108,7 @@ void QtWindow::createControls() {
         control = Drive1 = new DriveList(this, form_);
         break;
       case Control::kDir1:
-        control = Dir1 = new QTreeWidget(this);
+        control = Dir1 = new FolderTree(this);
         Dir1->setHeaderHidden(true);
         Dir1->setRootIsDecorated(false);
         Dir1->setItemsExpandable(false);
@@ -126,6 +148,7 @@ void QtWindow::createControls() {
         break;
     }
     control->setGeometry(Pixels(layout));
+    if (!layout.name.empty()) control->setAccessibleName(FromUtf8(layout.name));
     if (layout.font == window::Font::kNotice) {
       QFont notice{QString::fromLatin1(window::kNoticeFontFamily.data(),
                                        static_cast<qsizetype>(window::kNoticeFontFamily.size()))};
@@ -137,6 +160,9 @@ void QtWindow::createControls() {
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       label->setFocusPolicy(Qt::NoFocus);
+      // Beneath every other control: Label1's and Label2's boxes reach into
+      // Drive1's, File1's and Text1's, and must take neither paint nor clicks.
+      label->lower();
     } else if (control != Frame1) {
       if (previous != nullptr) QWidget::setTabOrder(previous, control);
       previous = control;
@@ -233,7 +259,7 @@ void QtWindow::ShowFolders(const std::vector<window::FolderRow>& rows, std::size
 void QtWindow::SelectFolder(std::size_t row) {
   if (row >= dir1Rows_.size()) return;
   Dir1->setCurrentItem(dir1Rows_[row]);
-  Dir1->scrollToItem(dir1Rows_[row]);
+  static_cast<FolderTree*>(Dir1)->showRow(dir1Rows_[row]);
 }
 
 void QtWindow::ShowFiles(const std::vector<std::string>& names) {
