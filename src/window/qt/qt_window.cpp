@@ -43,21 +43,20 @@ class DriveList : public QComboBox {
   window::Form1& form_;
 };
 
-// The folder tree, which scrolls the folder shown into view whole: the
-// view's own scrolling only brings the start of the column into view.
+// The folder tree. The view scrolls a row's column into view, and its one
+// column starts at the left edge: a deep folder stayed past the right edge.
+// Sideways, it brings the row from its icon to the end of its name into
+// view, or its start when the name is wider than the tree.
 class FolderTree : public QTreeWidget {
  public:
   using QTreeWidget::QTreeWidget;
-  void showRow(QTreeWidgetItem* item) {
-    scrollToItem(item);
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override {
+    QTreeWidget::scrollTo(index, hint);
+    if (!index.isValid()) return;
     resizeColumnToContents(0);
     updateGeometries();  // the scroll bars' ranges for the column's new width
-    // The row from its icon to the end of its name; a name longer than the
-    // tree is wide shows from its icon on.
-    const QModelIndex index = indexFromItem(item);
     const int left = visualRect(index).left();
-    const int right = left + sizeHintForIndex(index).width();
-    const int past_edge = right - viewport()->width();
+    const int past_edge = left + sizeHintForIndex(index).width() - viewport()->width();
     const int shift = past_edge > 0 ? std::min(past_edge, left) : std::min(left, 0);
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
   }
@@ -259,7 +258,7 @@ void QtWindow::ShowFolders(const std::vector<window::FolderRow>& rows, std::size
 void QtWindow::SelectFolder(std::size_t row) {
   if (row >= dir1Rows_.size()) return;
   Dir1->setCurrentItem(dir1Rows_[row]);
-  static_cast<FolderTree*>(Dir1)->showRow(dir1Rows_[row]);
+  Dir1->scrollTo(Dir1->currentIndex());  // scrollToItem would pass FolderTree's scrolling by
 }
 
 void QtWindow::ShowFiles(const std::vector<std::string>& names) {

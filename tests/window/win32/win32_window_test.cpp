@@ -178,7 +178,8 @@ TEST_F(Win32WindowTest, ControlsStandWhereTheLayoutPutsThemAtTheWindowsDpi) {
 }
 
 TEST_F(Win32WindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdge) {
-  const fs::path deep = temp_.path() / "Users" / "Player" / "Documents" / "My Games" / "Panzer General 2" / "MAP";
+  const fs::path deep =
+      temp_.path() / "Users" / "Player" / "Documents" / "My Games" / "Panzer General 2" / "Downloaded maps";
   fs::create_directories(deep / "Campaign maps that a player collected over the years");
   fs::current_path(deep);
   window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
