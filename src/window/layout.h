@@ -32,6 +32,9 @@ struct ControlLayout {
   std::string_view text;  // the caption the control is created with
   int left, top, width, height;  // twips; a check box's place is inside Frame1
   Font font;
+  // What a screen reader calls the control: its caption, or a short name for
+  // a list or field without one. Empty for Label3, whose text is its name.
+  std::string_view name;
 };
 
 // One twip is 1/1440 inch; at 96 dots per inch 15 twips make a pixel.

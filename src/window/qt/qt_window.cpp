@@ -20,8 +20,10 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeWidget>
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -56,6 +58,25 @@ class DriveList : public QComboBox {
 
 // The launcher entry the desktop shows the program by: its desktop file.
 constexpr char kLauncherEntry[] = "application://groundstyles.desktop";
+
+// The folder tree. The view scrolls a row's column into view, and its one
+// column starts at the left edge: a deep folder stayed past the right edge.
+// Sideways, it brings the row from its icon to the end of its name into
+// view, or its start when the name is wider than the tree.
+class FolderTree : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override {
+    QTreeWidget::scrollTo(index, hint);
+    if (!index.isValid()) return;
+    resizeColumnToContents(0);
+    updateGeometries();  // the scroll bars' ranges for the column's new width
+    const int left = visualRect(index).left();
+    const int past_edge = left + sizeHintForIndex(index).width() - viewport()->width();
+    const int shift = past_edge > 0 ? std::min(past_edge, left) : std::min(left, 0);
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
+  }
+};
 
 bool IsUserInput(QEvent::Type type) {
   switch (type) {
@@ -108,7 +129,7 @@ void QtWindow::createControls() {
         control = Drive1 = new DriveList(this, form_);
         break;
       case Control::kDir1:
-        control = Dir1 = new QTreeWidget(this);
+        control = Dir1 = new FolderTree(this);
         Dir1->setHeaderHidden(true);
         Dir1->setRootIsDecorated(false);
         Dir1->setItemsExpandable(false);
@@ -148,6 +169,7 @@ void QtWindow::createControls() {
         break;
     }
     control->setGeometry(Pixels(layout));
+    if (!layout.name.empty()) control->setAccessibleName(FromUtf8(layout.name));
     if (layout.font == window::Font::kNotice) {
       QFont notice{QString::fromLatin1(window::kNoticeFontFamily.data(),
                                        static_cast<qsizetype>(window::kNoticeFontFamily.size()))};
@@ -159,6 +181,9 @@ void QtWindow::createControls() {
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       label->setFocusPolicy(Qt::NoFocus);
+      // Beneath every other control: Label1's and Label2's boxes reach into
+      // Drive1's, File1's and Text1's, and must take neither paint nor clicks.
+      label->lower();
     } else if (control != Frame1) {
       if (previous != nullptr) QWidget::setTabOrder(previous, control);
       previous = control;
@@ -277,7 +302,7 @@ void QtWindow::ShowFolders(const std::vector<window::FolderRow>& rows, std::size
 void QtWindow::SelectFolder(std::size_t row) {
   if (row >= dir1Rows_.size()) return;
   Dir1->setCurrentItem(dir1Rows_[row]);
-  Dir1->scrollToItem(dir1Rows_[row]);
+  Dir1->scrollTo(Dir1->currentIndex());  // scrollToItem would pass FolderTree's scrolling by
 }
 
 void QtWindow::ShowFiles(const std::vector<std::string>& names) {

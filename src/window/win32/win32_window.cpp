@@ -1,8 +1,10 @@
 #include "win32_window.h"
 
 #include <dbt.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -17,6 +19,9 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // Drive1's drop-down list, below its field.
 constexpr int kDropDownTwips = 3000;
+// Above and below a name in the lists' rows: room for the accents of
+// capitals and for glyphs drawn from a linked font with a higher ascent.
+constexpr int kRowMarginTwips = 30;
 // A burst of changes in the watched folder is taken as one.
 constexpr UINT kFolderTimer = 1;
 constexpr UINT kFolderDelayMs = 150;
@@ -50,11 +55,13 @@ Kind KindOf(const ControlLayout& layout) {
     case Control::kDrive1:
       return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | kTab, 0};
     case Control::kDir1:
-      // No sideways scrolling: the tree keeps its root at the left edge.
-      return {WC_TREEVIEWW, TVS_HASLINES | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP | TVS_NOHSCROLL | kTab,
-              WS_EX_CLIENTEDGE};
+      // A deep folder scrolls sideways; the root stays a scroll away.
+      return {WC_TREEVIEWW, TVS_HASLINES | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP | kTab, WS_EX_CLIENTEDGE};
     case Control::kFile1:
-      return {WC_LISTBOXW, LBS_NOINTEGRALHEIGHT | WS_VSCROLL | kTab, WS_EX_CLIENTEDGE};
+      // Drawn by the window, so that each name sits in the middle of a row
+      // high enough for accents and for the linked fonts of other scripts.
+      return {WC_LISTBOXW, LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL | kTab,
+              WS_EX_CLIENTEDGE};
     case Control::kCommand1:
     case Control::kCommand2:
       return {WC_BUTTONW, BS_PUSHBUTTON | kTab, 0};
@@ -68,7 +75,9 @@ Kind KindOf(const ControlLayout& layout) {
     case Control::kLabel1:
     case Control::kLabel2:
     case Control::kLabel3:
-      return {WC_STATICW, SS_LEFT | SS_NOPREFIX | WS_GROUP, 0};
+      // Beneath every other control and clipped by them: a label's box may
+      // reach into a control's, its text never paints over it.
+      return {WC_STATICW, SS_LEFT | SS_NOPREFIX | WS_GROUP | WS_CLIPSIBLINGS, 0};
   }
   return {WC_STATICW, 0, 0};
 }
@@ -91,6 +100,127 @@ std::size_t RowOf(Control control, int index) {
 }
 
 int Scale(int twips, UINT dpi) { return window::TwipsToPixels(twips, static_cast<int>(dpi)); }
+
+// A control's accessible object as the system makes it, under the name the
+// layout gives the control: MSAA and UI Automation's proxy for it ask the
+// control itself (WM_GETOBJECT) before they make one of their own.
+class NamedAccessible final : public IAccessible {
+ public:
+  NamedAccessible(IAccessible* standard, std::wstring name) : standard_(standard), name_(std::move(name)) {}
+  NamedAccessible(const NamedAccessible&) = delete;
+  NamedAccessible& operator=(const NamedAccessible&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
+      *object = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return standard_->QueryInterface(iid, object);  // the list's items, the window behind it
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    if (child.vt != VT_I4 || child.lVal != CHILDID_SELF) return standard_->get_accName(child, name);
+    if (name == nullptr) return E_POINTER;
+    *name = SysAllocString(name_.c_str());
+    return *name != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+
+  // Everything else is the system's.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return standard_->GetTypeInfoCount(count); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
+    return standard_->GetTypeInfo(index, locale, info);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+                                          DISPID* ids) override {
+    return standard_->GetIDsOfNames(iid, names, count, locale, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argument) override {
+    return standard_->Invoke(id, iid, locale, flags, parameters, result, exception, argument);
+  }
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override { return standard_->get_accChildCount(count); }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
+    return standard_->get_accChild(child, object);
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    return standard_->get_accValue(child, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
+    return standard_->get_accDescription(child, text);
+  }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    return standard_->get_accRole(child, role);
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+    return standard_->get_accState(child, state);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    return standard_->get_accHelp(child, help);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
+    return standard_->get_accHelpTopic(file, child, topic);
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
+    return standard_->get_accKeyboardShortcut(child, keys);
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override { return standard_->get_accFocus(child); }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
+    return standard_->get_accSelection(children);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    return standard_->get_accDefaultAction(child, action);
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override { return standard_->accSelect(flags, child); }
+  HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override {
+    return standard_->accLocation(left, top, width, height, child);
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
+    return standard_->accNavigate(direction, start, end);
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(LONG left, LONG top, VARIANT* child) override {
+    return standard_->accHitTest(left, top, child);
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return standard_->accDoDefaultAction(child); }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+    return standard_->put_accName(child, name);
+  }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+    return standard_->put_accValue(child, value);
+  }
+
+ private:
+  ~NamedAccessible() { standard_->Release(); }
+
+  IAccessible* standard_;
+  std::wstring name_;
+  ULONG references_ = 1;
+};
+
+// Answers a control's WM_GETOBJECT for its client area with the named object;
+// `layout` is the control's row of the table.
+LRESULT CALLBACK AccessibleNameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                    DWORD_PTR layout) {
+  if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
+    IAccessible* standard = nullptr;
+    if (SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&standard)))) {
+      auto* named = new NamedAccessible(standard, Wide(reinterpret_cast<const ControlLayout*>(layout)->name));
+      const LRESULT result = LresultFromObject(__uuidof(IAccessible), wparam, named);
+      named->Release();
+      return result;
+    }
+  }
+  return DefSubclassProc(hwnd, message, wparam, lparam);
+}
 
 // The system's small folder icon, open or closed.
 HICON FolderIcon(bool open) {
@@ -124,7 +254,7 @@ Win32Window::Win32Window(std::unique_ptr<platform::DriveSource> drives) : form_(
   hwnd_ = CreateWindowExW(kExStyle, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
                           instance, this);
   if (hwnd_ == nullptr) throw std::runtime_error("cannot create the window");
-  // The taskbar button's progress is a COM object of the shell.
+  // The controls' accessible objects and the taskbar button's progress are COM objects.
   com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   dpi_ = GetDpiForWindow(hwnd_);
   CreateControls();
@@ -160,6 +290,17 @@ void Win32Window::CreateControls() {
                                      nullptr);
   }
   SetWindowSubclass(control(Control::kText1), Text1Proc, 0, reinterpret_cast<DWORD_PTR>(this));
+  for (std::size_t row = 0; row < table.size(); ++row) {
+    if (!table[row].name.empty()) {
+      SetWindowSubclass(controls_[row], AccessibleNameProc, 0, reinterpret_cast<DWORD_PTR>(&table[row]));
+    }
+    // The labels go beneath every other control. They are no tab stops, and
+    // the groups their WS_GROUP ended now end at the next control's.
+    const Control kind = table[row].control;
+    if (kind == Control::kLabel1 || kind == Control::kLabel2 || kind == Control::kLabel3) {
+      SetWindowPos(controls_[row], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
 
   folder_icons_ = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                    ILC_COLOR32 | ILC_MASK, 2, 0);
@@ -171,6 +312,8 @@ void Win32Window::CreateControls() {
   }
   if (ImageList_GetImageCount(folder_icons_) == 2) {
     TreeView_SetImageList(control(Control::kDir1), folder_icons_, TVSIL_NORMAL);
+    // Each level one icon further in: a deep folder keeps the most of its name in view.
+    TreeView_SetIndent(control(Control::kDir1), GetSystemMetrics(SM_CXSMICON));
   }
 }
 
@@ -222,6 +365,18 @@ void Win32Window::LayOut() {
     MoveWindow(control, Scale(left, dpi_), Scale(top, dpi_), Scale(layout.width, dpi_),
                control_height + (drop_down ? Scale(kDropDownTwips, dpi_) : 0), FALSE);
   }
+
+  // The lists' rows: the font's whole height with its leading, and a margin.
+  TEXTMETRICW metrics_of_font{};
+  const HDC dc = GetDC(hwnd_);
+  const HGDIOBJ old_font = SelectObject(dc, window_font_);
+  GetTextMetricsW(dc, &metrics_of_font);
+  SelectObject(dc, old_font);
+  ReleaseDC(hwnd_, dc);
+  row_height_ = metrics_of_font.tmHeight + metrics_of_font.tmExternalLeading + 2 * Scale(kRowMarginTwips, dpi_);
+  SendMessageW(control(Control::kFile1), LB_SETITEMHEIGHT, 0, row_height_);
+  SendMessageW(control(Control::kDrive1), CB_SETITEMHEIGHT, 0, row_height_);
+  TreeView_SetItemHeight(control(Control::kDir1), std::max(row_height_, GetSystemMetrics(SM_CYSMICON) + 2));
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -288,6 +443,13 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
+    case WM_MEASUREITEM:
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = static_cast<UINT>(row_height_);
+      return TRUE;
+    case WM_DRAWITEM:
+      if (reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)->hwndItem != control(Control::kFile1)) break;
+      DrawFile1Row(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
     case WM_TIMER:
       if (wparam == kFolderTimer) {
         KillTimer(hwnd_, kFolderTimer);
@@ -473,8 +635,53 @@ void Win32Window::ShowFolders(const std::vector<window::FolderRow>& rows, std::s
 void Win32Window::SelectFolder(std::size_t row) {
   if (row >= dir1_rows_.size()) return;
   const HWND dir1 = control(Control::kDir1);
-  TreeView_SelectItem(dir1, dir1_rows_[row]);
-  TreeView_EnsureVisible(dir1, dir1_rows_[row]);
+  const HTREEITEM item = dir1_rows_[row];
+  TreeView_SelectItem(dir1, item);
+  TreeView_EnsureVisible(dir1, item);
+  // Sideways: the whole row in view, its name's end at the right edge; a name
+  // longer than the tree is wide shows from its icon on.
+  RECT name;
+  RECT client;
+  if (!TreeView_GetItemRect(dir1, item, &name, TRUE) || !GetClientRect(dir1, &client)) return;
+  int icon_width = 0;
+  int icon_height = 0;
+  if (TreeView_GetImageList(dir1, TVSIL_NORMAL) != nullptr) {
+    ImageList_GetIconSize(folder_icons_, &icon_width, &icon_height);
+  }
+  const int row_left = static_cast<int>(name.left) - icon_width;
+  const int past_edge = static_cast<int>(name.right - client.right);
+  const int shift = past_edge > 0 ? std::min(past_edge, row_left) : std::min(row_left, 0);
+  if (shift == 0) return;
+  SCROLLINFO scroll{};
+  scroll.cbSize = sizeof scroll;
+  scroll.fMask = SIF_POS;
+  GetScrollInfo(dir1, SB_HORZ, &scroll);
+  SendMessageW(dir1, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, scroll.nPos + shift), 0);
+}
+
+void Win32Window::DrawFile1Row(const DRAWITEMSTRUCT& row) {
+  if (row.itemID == static_cast<UINT>(-1)) {  // an empty list with the focus
+    if ((row.itemState & ODS_FOCUS) != 0) DrawFocusRect(row.hDC, &row.rcItem);
+    return;
+  }
+  const bool selected = (row.itemState & ODS_SELECTED) != 0;
+  FillRect(row.hDC, &row.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const auto length = SendMessageW(row.hwndItem, LB_GETTEXTLEN, row.itemID, 0);
+  if (length > 0) {
+    std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(row.hwndItem, LB_GETTEXT, row.itemID, reinterpret_cast<LPARAM>(name.data()));
+    const HGDIOBJ old_font = SelectObject(row.hDC, window_font_);
+    SetBkMode(row.hDC, TRANSPARENT);
+    SetTextColor(row.hDC, GetSysColor((row.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT
+                                      : selected                         ? COLOR_HIGHLIGHTTEXT
+                                                                         : COLOR_WINDOWTEXT));
+    // DrawText draws with the font and the fonts the system links to it, as the other lists do.
+    RECT text = row.rcItem;
+    text.left += Scale(kRowMarginTwips, dpi_);
+    DrawTextW(row.hDC, name.c_str(), static_cast<int>(length), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(row.hDC, old_font);
+  }
+  if ((row.itemState & ODS_FOCUS) != 0) DrawFocusRect(row.hDC, &row.rcItem);
 }
 
 void Win32Window::ShowFiles(const std::vector<std::string>& names) {

@@ -63,6 +63,7 @@ class Win32Window : public window::Form1View {
   // Places every control and sets the fonts at dpi_.
   void LayOut();
   void OpenSelectedFolder();
+  void DrawFile1Row(const DRAWITEMSTRUCT& row);
   HWND ControlAt(std::size_t row) const { return controls_[row]; }
 
   HWND hwnd_ = nullptr;
@@ -71,10 +72,11 @@ class Win32Window : public window::Form1View {
   HFONT window_font_ = nullptr;
   HFONT notice_font_ = nullptr;
   HIMAGELIST folder_icons_ = nullptr;
+  int row_height_ = 16;  // pixels, of each row of the lists
+  bool com_ = false;     // COM was started for this window, and is ended with it
   std::vector<HTREEITEM> dir1_rows_;
   HANDLE folder_change_ = INVALID_HANDLE_VALUE;
   ITaskbarList3* taskbar_ = nullptr;  // the taskbar button, once a scan has shown progress there
-  bool com_ = false;                  // COM was started for this thread here
   HWND focus_ = nullptr;  // the control to give the focus back to when the window is activated
   bool busy_ = false;  // a scan runs beside the window: the user's input is dropped
   bool filling_ = false;  // Drive1 is being filled: its notifications are not the user's

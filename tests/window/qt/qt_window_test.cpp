@@ -8,6 +8,7 @@
 #include <sys/mount.h>
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
@@ -121,6 +123,24 @@ TEST_F(QtWindowTest, ControlsStandWhereTheLayoutPutsThemInTabOrder) {
     EXPECT_EQ(control->parentWidget(), layout.control == Control::kCheck1 ? static_cast<QWidget*>(w.Frame1) : &w);
     EXPECT_EQ(control->font().bold(), layout.font == window::Font::kNotice);
     if (control->focusPolicy() & Qt::TabFocus) tab_order.push_back(control);
+    // Every control has its name from the table (Label3 its text, the notice).
+    // On Linux, Qt reports a drop-down list's entry as its name; the name the
+    // table gives it is what Qt reports elsewhere.
+    const QString name = control == w.Drive1 ? control->accessibleName()
+                                             : QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+    EXPECT_FALSE(name.isEmpty());
+    if (!layout.name.empty()) {
+      EXPECT_EQ(name.toStdString(), layout.name);
+    }
+    // A label lies beneath every control its box reaches into.
+    if (qobject_cast<QLabel*>(control) == nullptr) continue;
+    for (const window::ControlLayout& other : window::Form1Layout()) {
+      QWidget* above = Widget(other);
+      const QRect overlap = control->geometry() & above->geometry();
+      if (above == control || above->parentWidget() != &w || overlap.isEmpty()) continue;
+      EXPECT_TRUE(above->isAncestorOf(w.childAt(overlap.center())) || w.childAt(overlap.center()) == above)
+          << above->metaObject()->className();
+    }
   }
   EXPECT_EQ(w.size(), QSize(528, 474));
   EXPECT_EQ(w.minimumSize(), w.maximumSize());
@@ -140,6 +160,39 @@ TEST_F(QtWindowTest, ControlsStandWhereTheLayoutPutsThemInTabOrder) {
   }
   EXPECT_EQ(chain, tab_order);
   EXPECT_EQ(w.focusWidget(), w.Drive1);
+}
+
+TEST_F(QtWindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdge) {
+  const fs::path deep =
+      temp_.path() / "Users" / "Player" / "Documents" / "My Games" / "Panzer General 2" / "Downloaded maps";
+  fs::create_directories(deep / "Campaign maps that a player collected over the years");
+  fs::current_path(deep);
+  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+  window_->show();
+  QTreeWidget* dir1 = window_->Dir1;
+  const int width = dir1->viewport()->width();
+  // The row from its icon to the end of its name, where the tree shows it.
+  const auto row_of = [&](QTreeWidgetItem* item) {
+    const QRect place = dir1->visualItemRect(item);
+    return QRect(place.left(), place.top(), dir1->sizeHintForIndex(dir1->currentIndex()).width(), place.height());
+  };
+
+  // Seven levels down, the folder shown stands whole in the tree.
+  QRect shown = row_of(dir1->currentItem());
+  ASSERT_EQ(dir1->currentItem()->text(0), "Downloaded maps");
+  EXPECT_GE(shown.left(), 0);
+  EXPECT_LE(shown.right(), width);
+  EXPECT_TRUE(dir1->viewport()->rect().contains(shown.center()));
+
+  // A name longer than the tree is wide shows from its icon on; the root is a scroll away.
+  window_->form().Dir1_Open(7);
+  ASSERT_EQ(dir1->currentItem()->text(0), "Campaign maps that a player collected over the years");
+  shown = row_of(dir1->currentItem());
+  EXPECT_GT(shown.right(), width);
+  EXPECT_GE(shown.left(), 0);
+  EXPECT_LT(shown.left(), width / 2);
+  dir1->horizontalScrollBar()->setValue(0);
+  EXPECT_GE(dir1->visualItemRect(dir1->topLevelItem(0)).left(), 0);
 }
 
 TEST_F(QtWindowTest, EventsReachForm1) {

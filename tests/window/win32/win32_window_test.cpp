@@ -3,6 +3,7 @@
 #include "win32_window.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <dbt.h>
 
@@ -36,6 +37,23 @@ std::wstring ClassOf(HWND control) {
 std::wstring TextOf(HWND control) {
   wchar_t text[512] = {};
   GetWindowTextW(control, text, 512);
+  return text;
+}
+
+// The name MSAA gives the control's client area.
+std::wstring AccessibleNameOf(HWND control) {
+  IAccessible* accessible = nullptr;
+  const HRESULT result = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                    reinterpret_cast<void**>(&accessible));
+  if (FAILED(result)) return L"(no object: " + std::to_wstring(result) + L")";
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  accessible->get_accName(self, &name);
+  std::wstring text = name != nullptr ? name : L"";
+  SysFreeString(name);
+  accessible->Release();
   return text;
 }
 
@@ -131,6 +149,25 @@ TEST_F(Win32WindowTest, ControlsStandWhereTheLayoutPutsThemAtTheWindowsDpi) {
     EXPECT_EQ(client.right, window::TwipsToPixels(window::kClientWidth, static_cast<int>(dpi)));
     EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeight, static_cast<int>(dpi)));
   }
+  for (const window::ControlLayout& layout : table) {
+    const HWND control = Get(layout.control, layout.index);
+    // Every control has its name from the table (Label3 its text, the notice).
+    const std::wstring name = AccessibleNameOf(control);
+    EXPECT_FALSE(name.empty());
+    EXPECT_EQ(name, layout.name.empty() ? TextOf(control) : platform::FromUtf8(layout.name));
+    // A label lies beneath the controls its box reaches into, and is clipped by them.
+    if (ClassOf(control) != L"Static") continue;
+    EXPECT_NE(GetWindowLongW(control, GWL_STYLE) & WS_CLIPSIBLINGS, 0);
+    for (const window::ControlLayout& other : table) {
+      const HWND above = Get(other.control, other.index);
+      RECT overlap;
+      const RECT label_place = Place(control);
+      const RECT other_place = Place(above);
+      if (above == control || !IntersectRect(&overlap, &label_place, &other_place)) continue;
+      const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+      EXPECT_EQ(ChildWindowFromPointEx(hwnd, inside, CWP_SKIPINVISIBLE), above) << TextOf(above);
+    }
+  }
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
 
   // Tab order: the lists, the buttons, the check boxes, the field, and round again.
@@ -142,6 +179,42 @@ TEST_F(Win32WindowTest, ControlsStandWhereTheLayoutPutsThemAtTheWindowsDpi) {
   std::vector<HWND> chain = {Get(Control::kDrive1)};
   while (chain.size() < expected.size()) chain.push_back(GetNextDlgTabItem(hwnd, chain.back(), FALSE));
   EXPECT_EQ(chain, expected);
+}
+
+TEST_F(Win32WindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdge) {
+  const fs::path deep =
+      temp_.path() / "Users" / "Player" / "Documents" / "My Games" / "Panzer General 2" / "Downloaded maps";
+  fs::create_directories(deep / "Campaign maps that a player collected over the years");
+  fs::current_path(deep);
+  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+  const HWND dir1 = Get(Control::kDir1);
+  RECT client;
+  GetClientRect(dir1, &client);
+  int icon = 0;
+  int unused = 0;
+  ImageList_GetIconSize(TreeView_GetImageList(dir1, TVSIL_NORMAL), &icon, &unused);
+  const auto name_of = [&](HTREEITEM item) {
+    RECT name{};
+    TreeView_GetItemRect(dir1, item, &name, TRUE);
+    return name;
+  };
+
+  // Seven levels down, the folder shown and its icon stand whole in the tree.
+  RECT shown = name_of(TreeView_GetSelection(dir1));
+  EXPECT_GE(shown.left - icon, 0);
+  EXPECT_LE(shown.right, client.right);
+  EXPECT_GE(shown.top, 0);
+  EXPECT_LE(shown.bottom, client.bottom);
+
+  // A name longer than the tree is wide shows from its icon on; the root is a scroll away.
+  window_->form().Dir1_Open(7);
+  ASSERT_EQ(window_->form().dir1_path(), (deep / "Campaign maps that a player collected over the years").native());
+  shown = name_of(TreeView_GetSelection(dir1));
+  EXPECT_GT(shown.right, client.right);
+  EXPECT_GE(shown.left - icon, 0);
+  EXPECT_LT(shown.left, client.right / 2);
+  SendMessageW(dir1, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+  EXPECT_GE(name_of(TreeView_GetRoot(dir1)).left - icon, 0);
 }
 
 TEST_F(Win32WindowTest, EventsAndKeysReachForm1) {
