@@ -5,7 +5,7 @@
 # build (CPack's configuration), not from this script.
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" dpkg-dev lintian nsis unzip icoutils file
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" dpkg-dev lintian nsis unzip icoutils file python3
 
 out=$PWD/build/packages
 rm -rf "$out"
@@ -43,6 +43,35 @@ check_program() {
   echo "$2: version $version, name $name, the globe icon"
 }
 
+# installer_holds SETUP TEXT_FILE: whether the installer's header, which
+# holds its pages' texts, holds TEXT_FILE's text with CR LF line ends as the
+# installer shows it (NSIS keeps the header as one LZMA stream after its first
+# header, and the texts in UTF-16).
+installer_holds() {
+  python3 - "$1" "$2" <<'PYTHON'
+import lzma, struct, sys
+data = open(sys.argv[1], "rb").read()
+first = data.find(b"\xef\xbe\xad\xdeNullsoftInst") - 4
+(size,) = struct.unpack_from("<I", data, first + 28)
+body = data[first + 32:first + 32 + (size & 0x7FFFFFFF)]
+props, dict_size = body[0], struct.unpack_from("<I", body, 1)[0]
+lzma1 = {"id": lzma.FILTER_LZMA1, "dict_size": dict_size, "lc": props % 9, "lp": props // 9 % 5, "pb": props // 45}
+header = lzma.LZMADecompressor(lzma.FORMAT_RAW, filters=[lzma1]).decompress(body[5:])
+text = open(sys.argv[2], encoding="utf-8").read().rstrip("\n").replace("\n", "\r\n")
+sys.exit(0 if text.encode("utf-16-le") in header else 1)
+PYTHON
+}
+
+# wine_state: the files of the wine prefix's drive C: and its registry keys,
+# less what wine keeps for itself (Software\Wine). An uninstaller runs from a
+# copy in the temporary folder that the next start of Windows deletes; its
+# emptied folder, ~nsuN.tmp, is left there by NSIS.
+wine_state() {
+  (cd "$WINEPREFIX/drive_c" && find . | grep -vE '^\./users/[^/]+/Temp/~nsu[^/]*\.tmp$' | sort)
+  grep -h '^\[' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed 's/\] [0-9]*$/]/' |
+    grep -v '^\[Software\\\\Wine' | sort
+}
+
 echo "== building"
 build_preset default
 (cd build/default && cpack -B "$out" > /dev/null)
@@ -78,6 +107,11 @@ lintian --fail-on error "$deb" 2> /dev/null
 unpacked=$scratch/deb
 dpkg-deb -x "$deb" "$unpacked"
 desktop-file-validate "$unpacked/usr/share/applications/groundstyles.desktop"
+# The copyright file gives the license's text as LICENSE does, and the metainfo names it.
+[ "$(sed -n 's/^ //p' "$unpacked/usr/share/doc/groundstyles/copyright" | sed 's/^\.$//')" = \
+  "$(sed '1,4d' LICENSE)" ] || fail "the Debian copyright file does not give the license of LICENSE"
+grep -q '<project_license>MIT</project_license>' "$unpacked/usr/share/metainfo/org.groundstyles.Groundstyles.metainfo.xml" ||
+  fail "the metainfo does not name the MIT license"
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/org.groundstyles.Groundstyles.metainfo.xml"
 # It starts with the libraries it depends on and runs until it is stopped.
 ! ldd "$unpacked/usr/bin/groundstyles" | grep 'not found' || fail "a library is missing"
@@ -87,15 +121,24 @@ QT_QPA_PLATFORM=offscreen timeout 3 "$unpacked/usr/bin/groundstyles" || status=$
 
 echo "== ${zip#"$PWD"/}"
 unzip -Z1 "$zip"
-[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "$windows_name/README.txt $windows_name/groundstyles.exe " ] ||
-  fail "the zip should hold groundstyles.exe and README.txt"
+[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = \
+  "$windows_name/LICENSE.txt $windows_name/README.txt $windows_name/groundstyles.exe " ] ||
+  fail "the zip should hold groundstyles.exe, README.txt and LICENSE.txt"
 unzip -q "$zip" -d "$scratch/zip"
-readme=$scratch/zip/$windows_name/README.txt
-[ "$(grep -c $'\r$' "$readme")" -eq "$(wc -l < "$readme")" ] || fail "README.txt has lines not ending in CR LF"
+for text in README.txt LICENSE.txt; do
+  file=$scratch/zip/$windows_name/$text
+  [ "$(grep -c $'\r$' "$file")" -eq "$(wc -l < "$file")" ] || fail "$text has lines not ending in CR LF"
+done
+[ "$(tr -d '\r' < "$scratch/zip/$windows_name/LICENSE.txt")" = "$(cat LICENSE)" ] || fail "LICENSE.txt is not LICENSE"
 check_program "$scratch/zip/$windows_name/groundstyles.exe" "the zip's program"
 
 echo "== ${setup#"$PWD"/}, installed and removed under wine"
+# The license page shows LICENSE, not CPack's placeholder.
+installer_holds "$setup" LICENSE || fail "the installer's license page does not show LICENSE"
 wine_prefix
+ensure_display  # the installed program is started from its shortcut
+wineserver -w
+before=$(wine_state)
 wine_path() { winepath -u "$1" 2> /dev/null; }
 installed=$(wine_path "C:\\Program Files\\$name")
 shortcut=$(wine_path "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$name\\$name.lnk")
@@ -113,14 +156,36 @@ strings "$shortcut" | grep -qxF "C:\\Program Files\\$name\\groundstyles.exe" ||
 [ "$(registry DisplayVersion)" = "$version" ] || fail "the uninstall entry does not say version $version"
 [ "$(registry DisplayIcon)" = "C:\\Program Files\\$name\\groundstyles.exe" ] ||
   fail "the uninstall entry does not show the program's icon"
-echo "installed: groundstyles.exe, the shortcut and the uninstall entry"
+# Started from the shortcut, the program runs in the user's Documents folder.
+documents=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Personal |
+  sed -n 's/^ *Personal *REG_SZ *//p' | tr -d '\r')
+[ -n "$documents" ] || fail "the system names no Documents folder"
+wine start "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$name\\$name.lnk" 2> /dev/null
+started=
+for _ in $(seq 100); do
+  for pid in $(pgrep -f 'Groundstyles\\groundstyles\.exe' || true); do
+    tr '\0' '\n' < "/proc/$pid/environ" 2> /dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && started=$pid
+  done
+  [ -n "$started" ] && break
+  sleep 0.1
+done
+[ -n "$started" ] || fail "the shortcut does not start the program"
+working=$(readlink -f "/proc/$started/cwd")
+kill "$started"
+wineserver -w
+[ "$working" = "$(readlink -f "$(wine_path "$documents")")" ] ||
+  fail "the shortcut starts the program in $working, not in Documents ($documents)"
+echo "installed: groundstyles.exe, the shortcut (starting in $documents) and the uninstall entry"
 
 wine "C:\\Program Files\\$name\\Uninstall.exe" /S 2> /dev/null
+wineserver -w
+wineboot --restart 2> /dev/null  # as Windows starts again: the uninstaller's copy goes
 wineserver -w
 [ ! -e "$installed" ] || fail "the uninstaller left $installed"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
 [ -z "$(registry DisplayName)" ] || fail "the uninstaller left the uninstall entry"
-echo "removed: the program, the shortcut and the uninstall entry"
+diff <(echo "$before") <(wine_state) || fail "the uninstaller left the above (<: gone, >: new)"
+echo "removed: the program, the shortcut and the uninstall entry; the rest is as before the install"
 
 echo "package.sh: built and checked in ${out#"$PWD"/}:"
 ls -l "$out"

@@ -30,14 +30,48 @@ if(WIN32)
   set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/resources/groundstyles.ico")
   # The icon of the entry in the system's installed programs.
   set(CPACK_NSIS_INSTALLED_ICON_NAME "groundstyles.exe")
+  # The license page shows the project's license, as the program's folder holds it.
+  set(CPACK_RESOURCE_FILE_LICENSE "${GROUNDSTYLES_RESOURCES}/LICENSE.txt")
   # A Start-menu shortcut to the program, under its name; it takes the
   # program's own icon. (CPACK_PACKAGE_EXECUTABLES would look for it in bin\.)
+  # The program's lists open on the folder it starts in, and Program Files is
+  # no place for maps or reports: the shortcut starts it in the Documents
+  # folder of whoever clicks it. The shortcut is shared by all users, so it
+  # cannot name one user's folder; Windows expands %USERPROFILE% in a
+  # shortcut's working folder at each start, as in its own shortcuts. A
+  # Documents folder moved elsewhere is not followed there, but the report
+  # folder the program offers is (it asks the system). The working folder of
+  # CreateShortCut is $OUTDIR, set back to the program's folder afterwards.
   set(CPACK_NSIS_CREATE_ICONS_EXTRA
-      "CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\${PROJECT_NAME}.lnk' '$INSTDIR\\groundstyles.exe'")
-  set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\$MUI_TEMP\\${PROJECT_NAME}.lnk'")
+      "StrCpy $OUTDIR '%USERPROFILE%\\Documents'"
+      "CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\${PROJECT_NAME}.lnk' '$INSTDIR\\groundstyles.exe'"
+      "StrCpy $OUTDIR $INSTDIR")
+  string(JOIN "\n" CPACK_NSIS_CREATE_ICONS_EXTRA ${CPACK_NSIS_CREATE_ICONS_EXTRA})
+  # The uninstaller removes the shortcut and, once CPack's uninstaller has
+  # removed the key under it, the vendor's key the installer made in the
+  # registry (CPack leaves it, empty). These lines run after that removal.
+  set(CPACK_NSIS_DELETE_ICONS_EXTRA
+      "Delete '$SMPROGRAMS\\$MUI_TEMP\\${PROJECT_NAME}.lnk'"
+      "DeleteRegKey /ifempty SHCTX 'Software\\${CPACK_PACKAGE_VENDOR}'")
+  string(JOIN "\n" CPACK_NSIS_DELETE_ICONS_EXTRA ${CPACK_NSIS_DELETE_ICONS_EXTRA})
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
   # A 64-bit installer for a 64-bit program: it writes the system's own registry view.
   set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  # The finish page offers to start the program, ticked, in the Documents
+  # folder of the user running the installer, as the shortcut would: a plain
+  # start from the finish page runs in $OUTDIR, the program's folder, so it
+  # calls a function of its own. (While the installer works for all users,
+  # $DOCUMENTS is the shared Documents folder until the context is the user's.)
+  set(CPACK_NSIS_MUI_FINISHPAGE_RUN "groundstyles.exe")
+  set(CPACK_NSIS_EXECUTABLES_DIRECTORY ".")
+  list(APPEND CPACK_NSIS_DEFINES
+       "!define MUI_FINISHPAGE_RUN_FUNCTION StartInDocuments"
+       "Function StartInDocuments"
+       "  SetShellVarContext current"
+       "  StrCpy $OUTDIR $DOCUMENTS"
+       "  Exec '\"$INSTDIR\\groundstyles.exe\"'"
+       "FunctionEnd")
+  string(JOIN "\n" CPACK_NSIS_DEFINES ${CPACK_NSIS_DEFINES})
   # The installer is named apart from the zip: see the options file.
   set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake")
 else()

@@ -1,6 +1,6 @@
 // What differs between operating systems, in one place: the path text, the
-// separator, the folder that stands in for the first drive's root, the report's
-// text encoding, and the few file operations the scan needs.
+// separator, the user's folder that stands in for the first drive's root, the
+// report's text encoding, and the few file operations the scan needs.
 #pragma once
 
 #include <cstddef>
@@ -43,7 +43,9 @@ std::size_t CharacterCount(const NativeString& text);
 // a file or a missing path.
 bool FolderExists(const NativeString& path);
 // The folder that stands in for the first drive's root, ending in kSeparator:
-// the home folder on POSIX, C:\ on Windows.
+// the home folder on POSIX; on Windows the user's Documents folder as the
+// system names it (wherever it was moved), or, when the system gives none, the
+// user's profile folder, and failing that the working folder.
 NativeString ReportFallbackFolder();
 
 // Reads up to `capacity` bytes from the start of the regular file at `path`

@@ -1,7 +1,10 @@
 // The Windows side of the platform: paths are UTF-16, the separator is '\',
-// C:\ stands in for the first drive's root, and names reach the report in
-// the ANSI code page.
+// the user's Documents folder stands in for the first drive's root, and names
+// reach the report in the ANSI code page.
 #include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include "platform/platform.h"
 #include "platform/windows_text.h"
@@ -73,7 +76,29 @@ bool FolderExists(const NativeString& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-NativeString ReportFallbackFolder() { return L"C:\\"; }
+namespace {
+
+// The path of a known folder as the system names it (moved by the user or
+// their administrator, perhaps); empty when the system has none that exists.
+NativeString KnownFolder(const KNOWNFOLDERID& id) {
+  wchar_t* path = nullptr;
+  NativeString folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)) && path != nullptr) folder = path;
+  CoTaskMemFree(path);
+  return folder;
+}
+
+}  // namespace
+
+// C:\ takes no new file from ordinary users on current Windows, so the report
+// goes to a folder of the user's own.
+NativeString ReportFallbackFolder() {
+  NativeString folder = KnownFolder(FOLDERID_Documents);
+  if (folder.empty()) folder = KnownFolder(FOLDERID_Profile);
+  if (folder.empty()) folder = AbsolutePath(L".");
+  if (folder.back() != kSeparator) folder += kSeparator;
+  return folder;
+}
 
 NativeString AbsolutePath(const NativeString& path) {
   if (path.empty() || path.find(L'\0') != NativeString::npos) return path;

@@ -26,7 +26,8 @@ namespace fs = std::filesystem;
 
 const std::string kSep(1, static_cast<char>(platform::kSeparator));
 
-// A folder of maps and a report folder; on POSIX a home folder that HOME names.
+// A folder of maps and a report folder, and a home folder: the one HOME names
+// on POSIX, the Documents folder on Windows.
 class RunScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -114,12 +115,13 @@ TEST_F(RunScanTest, ReportGoesToTheTrimmedFolderOrElseHome) {
   const std::string report = Header(1) + "* KLIN.MAP              : Ocean, \r\n";
   std::vector<std::pair<std::string, fs::path>> cases = {
       {reports_.string(), reports_}, {reports_.string() + kSep, reports_}, {"  " + reports_.string() + kSep + " ", reports_}};
-#ifndef _WIN32  // on Windows the fallback is C:\ (see the Windows suite)
+#ifdef _WIN32
+  const tools::ScopedDocumentsFolder documents(home_);  // the system's answer, not a path built from the profile
+#endif
   const std::string with_nul = reports_.string() + std::string("\0/x", 3);  // no folder holds a NUL
   for (const std::string& text : {(temp_.path() / "nowhere").string(), std::string(""), std::string("  "), with_nul}) {
     cases.emplace_back(text, home_);
   }
-#endif
   for (const auto& [text, folder] : cases) {
     SCOPED_TRACE(text);
     fs::remove(reports_ / "GroundStyles.txt");

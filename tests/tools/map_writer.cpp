@@ -2,6 +2,10 @@
 
 #include <stdlib.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -76,5 +80,32 @@ ScopedEnvironment::~ScopedEnvironment() {
   }
 #endif
 }
+
+#ifdef _WIN32
+namespace {
+
+// Where Windows keeps the user's folders; "Personal" is Documents.
+constexpr wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+}  // namespace
+
+ScopedDocumentsFolder::ScopedDocumentsFolder(const std::filesystem::path& folder) {
+  wchar_t old[4 * MAX_PATH];
+  DWORD size = sizeof old;
+  if (RegGetValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Personal", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                   nullptr, old, &size) != ERROR_SUCCESS) {
+    throw std::runtime_error("the system names no Documents folder");
+  }
+  old_folder_ = old;
+  const std::wstring& text = folder.native();
+  RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Personal", REG_EXPAND_SZ, text.c_str(),
+                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+ScopedDocumentsFolder::~ScopedDocumentsFolder() {
+  RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Personal", REG_EXPAND_SZ, old_folder_.c_str(),
+                  static_cast<DWORD>((old_folder_.size() + 1) * sizeof(wchar_t)));
+}
+#endif
 
 }  // namespace tools

@@ -47,4 +47,20 @@ class ScopedEnvironment {
   std::string old_value_;
 };
 
+#ifdef _WIN32
+// Moves the user's Documents folder to `folder` for the life of the object,
+// as a user may move it to another drive (in the registry, where the system
+// keeps it: wine has no call for it).
+class ScopedDocumentsFolder {
+ public:
+  explicit ScopedDocumentsFolder(const std::filesystem::path& folder);
+  ~ScopedDocumentsFolder();
+  ScopedDocumentsFolder(const ScopedDocumentsFolder&) = delete;
+  ScopedDocumentsFolder& operator=(const ScopedDocumentsFolder&) = delete;
+
+ private:
+  std::wstring old_folder_;
+};
+#endif
+
 }  // namespace tools

@@ -86,8 +86,9 @@ class FakeView : public Form1View {
 };
 
 // A temporary machine: the drive "disk" holds the home folder (on Windows it
-// is C:, which stands in for home) and the working folder "maps"; the drive
-// "card" holds a map; the drives "usb" and "cdrom" have no medium.
+// is C:, which holds the user's Documents, the home folder's stand-in) and the
+// working folder "maps"; the drive "card" holds a map; the drives "usb" and
+// "cdrom" have no medium.
 class Form1Test : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -42,7 +42,7 @@ class DriveC : public ::testing::Test {
   }
 };
 
-TEST_F(DriveC, ReportFolderIsTrimmedOrFallsBackToTheDriveRoot) {
+TEST_F(DriveC, ReportFolderIsTrimmedAndMayBeTheDriveRoot) {
   fs::create_directories(L"C:\\reports");
   tools::WriteFile(L"C:\\maps\\arract.map", tools::MapBytes({0, 1}, 4));
   tools::WriteFile(L"C:\\maps\\OWN.MAP", tools::MapBytes({3, 77}, 5));
@@ -58,9 +58,6 @@ TEST_F(DriveC, ReportFolderIsTrimmedOrFallsBackToTheDriveRoot) {
     ASSERT_TRUE(Scan(text, L"C:\\maps", names, selection).ok());
     EXPECT_EQ(tools::ReadFile(L"C:\\reports\\GroundStyles.txt"), expected);
   }
-  ASSERT_TRUE(Scan(L"C:\\no such folder", L"C:\\maps", names, selection).ok());
-  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), expected);
-  EXPECT_EQ(scan::ResolveReportFolder(L""), L"C:\\");
   EXPECT_EQ(scan::ResolveReportFolder(L" c:\\reports"), L"c:\\reports\\");
   // A map at the drive's root is read through a doubled separator, C:\\ARRACT.MAP.
   tools::WriteFile(L"C:\\ARRACT.MAP", tools::MapBytes({16}, 7));
@@ -179,6 +176,16 @@ TEST(WindowsPlatform, FoldersDrivesAndDevices) {
   ASSERT_LT(c, drives.size());
   EXPECT_EQ(drives[c].root, L"C:\\");
   EXPECT_EQ(platform::DriveDisplayName({L"C:\\", ""}), "C:");
+  // The report's stand-in folder is Documents wherever the system says it is;
+  // with none there, the user's profile.
+  ASSERT_TRUE(platform::FolderExists(platform::ReportFallbackFolder()));
+  const tools::TempFolder temp;
+  const std::pair<fs::path, fs::path> documents[] = {{temp.path(), temp.path()},
+                                                     {temp.path() / "gone", _wgetenv(L"USERPROFILE")}};
+  for (const auto& [moved_to, fallback] : documents) {
+    const tools::ScopedDocumentsFolder moved(moved_to);
+    EXPECT_EQ(platform::ReportFallbackFolder(), (fallback / "").native()) << moved_to;
+  }
   EXPECT_EQ(platform::DriveDisplayName({L"D:\\", "GAMES"}), "D: [GAMES]");
   unsigned char buffer[16];
   std::size_t length = 0;

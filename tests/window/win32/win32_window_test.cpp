@@ -222,7 +222,9 @@ TEST_F(Win32WindowTest, EventsAndKeysReachForm1) {
   ShowWindow(w.hwnd(), SW_SHOW);
   EXPECT_EQ(SendMessageW(Get(Control::kFile1), LB_GETCOUNT, 0, 0), 1);
 
-  // Leaving Text1 for another control warns; leaving it for no control of the window does not.
+  // Leaving Text1 for another control warns, naming the Documents folder; leaving
+  // it for no control of the window does not.
+  const tools::ScopedDocumentsFolder documents(L"C:\\users\\Public");  // short enough to stay on one line
   SetWindowTextW(Get(Control::kText1), L"C:\\no such folder");
   SetFocus(Get(Control::kText1));
   SetFocus(Get(Control::kCommand1));
@@ -230,7 +232,7 @@ TEST_F(Win32WindowTest, EventsAndKeysReachForm1) {
   SetFocus(nullptr);
   Pump();
   EXPECT_EQ(w.messages, std::vector<std::string>{"The folder: C:\\no such folder does not exist.\r\n"
-                                                 "If you continue the report will be placed in 'C:\\'."});
+                                                 "If you continue the report will be placed in 'C:\\users\\Public\\'."});
 
   SendMessageW(Get(Control::kCheck1, 9), BM_SETCHECK, BST_UNCHECKED, 0);  // Ocean: KLIN.MAP holds nothing else
   SetWindowTextW(Get(Control::kText1), temp_.path().c_str());
