@@ -37,6 +37,41 @@ platform::NativeString ChildPath(const platform::NativeString& folder, const pla
   return path + name;
 }
 
+// A scan's progress, counted on the reading threads and shown from the
+// window's: only once the scan has lasted kProgressDelay, and only when it moved.
+class ScanProgress {
+ public:
+  ScanProgress(Form1View& view, std::size_t maps) : view_(view), maps_(static_cast<double>(maps)) {}
+  // Counts maps for the scan.
+  scan::BusyIndicator Indicator() {
+    scan::BusyIndicator busy;
+    busy.progress = [this](std::size_t done) { done_.store(done, std::memory_order_relaxed); };
+    return busy;
+  }
+  void Tick() {
+    if (std::chrono::steady_clock::now() - start_ < kProgressDelay) return;
+    const double fraction = static_cast<double>(done_.load(std::memory_order_relaxed)) / maps_;
+    if (shown_ && fraction == fraction_) return;
+    shown_ = true;
+    fraction_ = fraction;
+    view_.ShowProgress(Progress::kRunning, fraction_);
+  }
+  void Fail() {
+    if (shown_) view_.ShowProgress(Progress::kFailed, fraction_);
+  }
+  void Hide() {
+    if (shown_) view_.ShowProgress(Progress::kHidden, 0);
+  }
+
+ private:
+  Form1View& view_;
+  const double maps_;
+  const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::atomic<std::size_t> done_{0};
+  bool shown_ = false;
+  double fraction_ = 0;
+};
+
 }  // namespace
 
 std::string WrapLongWords(const std::string& text, std::size_t width) {
@@ -132,49 +167,39 @@ void Form1::Command1_Click() {
   if (scanning_) return;
   const platform::NativeString report_folder_text = ReportFolderText();
   const scan::TerrainSelection selection = Selection();
-  platform::Status status;
   if (file1_names_.empty()) {
-    // Only the report folder is resolved: nothing to wait for, nothing to show.
-    status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_, {});
-  } else {
-    // The scan reads and writes beside the window, which keeps answering;
-    // the lists hold still until it ends (see scanning_).
-    scanning_ = true;
-    std::atomic<std::size_t> maps_done{0};
-    const double total = static_cast<double>(file1_names_.size());
-    scan::BusyIndicator busy;
-    busy.progress = [&maps_done](std::size_t done) { maps_done.store(done, std::memory_order_relaxed); };
-    const auto start = std::chrono::steady_clock::now();
-    bool progress_shown = false;
-    double fraction = 0;
-    view_.RunBusy(
-        [&] { status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_, busy); },
-        [&] {
-          // A short scan ends before progress would tell the user anything.
-          if (std::chrono::steady_clock::now() - start < kProgressDelay) return;
-          const double now = static_cast<double>(maps_done.load(std::memory_order_relaxed)) / total;
-          if (progress_shown && now == fraction) return;
-          progress_shown = true;
-          fraction = now;
-          view_.ShowProgress(Progress::kRunning, fraction);
-        });
-    scanning_ = false;
-    if (progress_shown && !status.ok()) view_.ShowProgress(Progress::kFailed, fraction);
-    const std::size_t shown_drive = shown_drive_;
-    const platform::NativeString listed_folder = file1_path_;
-    // What the disk or the drives did meanwhile shows now that the lists are free.
-    if (std::exchange(folder_changed_, false)) FolderChanged();
-    if (std::exchange(drives_changed_, false)) Drive1_Refresh();
-    if (!status.ok() && !platform::FolderExists(listed_folder)) {
-      // The maps' folder went during the scan. When its drive went with it,
-      // the maps are not missing: the drive is not ready, and the lists go home.
-      if (shown_drive_ != shown_drive || LeaveGoneFolder()) status = platform::Status::Error("Drive not ready.");
-    }
-    if (!status.ok()) ShowMessage(status.message());
-    if (progress_shown) view_.ShowProgress(Progress::kHidden, 0);
+    // Only the report folder is resolved: nothing to wait for, nothing to write.
+    scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_, {});
     return;
   }
+  // The scan reads and writes beside the window, which keeps answering; the
+  // lists hold still until it ends (see scanning_).
+  ScanProgress progress(view_, file1_names_.size());
+  platform::Status status;
+  scanning_ = true;
+  view_.RunBusy(
+      [&] {
+        status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_,
+                               progress.Indicator());
+      },
+      [&] { progress.Tick(); });
+  scanning_ = false;
+  if (!status.ok()) progress.Fail();
+  status = CatchUpAfterScan(std::move(status));
   if (!status.ok()) ShowMessage(status.message());
+  progress.Hide();
+}
+
+platform::Status Form1::CatchUpAfterScan(platform::Status status) {
+  const std::size_t shown_drive = shown_drive_;
+  const platform::NativeString listed_folder = file1_path_;
+  if (std::exchange(folder_changed_, false)) FolderChanged();
+  if (std::exchange(drives_changed_, false)) Drive1_Refresh();
+  if (status.ok() || platform::FolderExists(listed_folder)) return status;
+  // The maps' folder went during the scan. When its drive went with it, no
+  // map is missing: the drive is not ready, and the lists have gone home.
+  if (shown_drive_ != shown_drive || LeaveGoneFolder()) return platform::Status::Error("Drive not ready.");
+  return status;
 }
 
 void Form1::Command2_Click() { view_.Close(); }
@@ -245,13 +270,11 @@ bool Form1::LeaveGoneFolder() {
   const bool on_drive = shown_drive_ < drives_.size();
   const platform::NativeString root = on_drive ? drives_[shown_drive_].root : platform::NativeString();
   if (on_drive && platform::FolderExists(root)) {
-    // The nearest folder above that can still be listed; the root can.
-    std::filesystem::path folder(dir1_path_);
-    while (folder.native() != root && folder.has_relative_path()) {
-      folder = folder.parent_path();
+    // The nearest folder that can still be listed, this one or one above it.
+    for (std::filesystem::path folder(dir1_path_);; folder = folder.parent_path()) {
       if (SetDir1Path(folder.native()).ok()) return false;
+      if (folder.native() == root || !folder.has_relative_path()) break;
     }
-    if (SetDir1Path(root).ok()) return false;
   }
   const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
   if (home >= drives_.size() || home == shown_drive_) {

@@ -66,6 +66,9 @@ class Form1 {
   // The folder shown has gone: the lists move up to the nearest folder that
   // is left, or to the home drive when the drive has gone (true then).
   bool LeaveGoneFolder();
+  // What the disk and the drives did during a scan shows now; returns the
+  // scan's `status`, or "Drive not ready." when the maps' drive went.
+  platform::Status CatchUpAfterScan(platform::Status status);
   // The drives listed again; true when the drive shown has left the list and
   // the lists moved to the home drive.
   bool RefreshDrives();
