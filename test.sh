@@ -2,8 +2,8 @@
 # ./test.sh             builds and runs every test of the Linux build
 # ./test.sh --sanitize  builds and runs the same tests with AddressSanitizer
 #                       and UndefinedBehaviorSanitizer
-# ./test.sh --tsan      builds and runs the scan's and the platform's tests
-#                       with ThreadSanitizer
+# ./test.sh --tsan      builds and runs the scan's, the platform's and Form1's
+#                       tests with ThreadSanitizer
 # ./test.sh --windows   cross-builds groundstyles.exe and the tests for
 #                       Windows and runs them under wine
 source "$(dirname "$0")/scripts/common.sh"
