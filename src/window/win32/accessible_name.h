@@ -1,0 +1,10 @@
+// The name a screen reader gives a control (MSAA, and UI Automation through
+// it), where the control's own text gives none or another.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+// From now on `control` is called `name` (UTF-8), which must outlive it.
+void SetAccessibleName(HWND control, const std::string_view& name);
