@@ -64,10 +64,10 @@ PYTHON
 
 # wine_state: the files of the wine prefix's drive C: and its registry keys,
 # less what wine keeps for itself (Software\Wine). An uninstaller runs from a
-# copy in the temporary folder that the next start of Windows deletes; its
-# emptied folder, ~nsuN.tmp, is left there by NSIS.
+# copy in the temporary folder, ~nsuN.tmp, that the next start of Windows
+# deletes: NSIS's own, whatever is in it.
 wine_state() {
-  (cd "$WINEPREFIX/drive_c" && find . | grep -vE '^\./users/[^/]+/Temp/~nsu[^/]*\.tmp$' | sort)
+  (cd "$WINEPREFIX/drive_c" && find . | grep -vE '^\./users/[^/]+/Temp/~nsu[^/]*\.tmp(/|$)' | sort)
   grep -h '^\[' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed 's/\] [0-9]*$/]/' |
     grep -v '^\[Software\\\\Wine' | sort
 }

@@ -59,16 +59,18 @@ if(WIN32)
   set(CPACK_NSIS_DEFINES "Target amd64-unicode")
   # The finish page offers to start the program, ticked, in the Documents
   # folder of the user running the installer, as the shortcut would: a plain
-  # start from the finish page runs in $OUTDIR, the program's folder, so it
-  # calls a function of its own. (While the installer works for all users,
-  # $DOCUMENTS is the shared Documents folder until the context is the user's.)
+  # start from the finish page runs in the installer's working folder, the
+  # program's, so it calls a function of its own that moves there first
+  # (SetOutPath, unlike setting $OUTDIR, changes the working folder). While
+  # the installer works for all users, $DOCUMENTS is the shared Documents
+  # folder until the context is the user's.
   set(CPACK_NSIS_MUI_FINISHPAGE_RUN "groundstyles.exe")
   set(CPACK_NSIS_EXECUTABLES_DIRECTORY ".")
   list(APPEND CPACK_NSIS_DEFINES
        "!define MUI_FINISHPAGE_RUN_FUNCTION StartInDocuments"
        "Function StartInDocuments"
        "  SetShellVarContext current"
-       "  StrCpy $OUTDIR $DOCUMENTS"
+       "  SetOutPath $DOCUMENTS"
        "  Exec '\"$INSTDIR\\groundstyles.exe\"'"
        "FunctionEnd")
   string(JOIN "\n" CPACK_NSIS_DEFINES ${CPACK_NSIS_DEFINES})
