@@ -4,8 +4,20 @@
 # and on as many threads as the scan may use, with the maps cached and, as
 # root on Linux, with the page cache dropped; the last line is the ratio to the
 # one-at-a-time floor with the maps cached.
+# ./bench.sh --windows [MAPS] [ROUNDS] [READS_IN_FLIGHT]: the same with the
+# benchmark cross-built for Windows and run under wine, against CreateFileW,
+# ReadFile and CloseHandle floors; the page cache stays, so there are no cold
+# rounds, and the last line is the ratio to the faster of the two floors.
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}"
-build_preset default groundstyles_bench
-exec build/default/bench/groundstyles_bench "$@"
+if [ "${1:-}" = --windows ]; then
+  shift
+  ensure_packages "${WINDOWS_PACKAGES[@]}"
+  build_preset windows groundstyles_bench
+  prepare_wine
+  wine build/windows/bench/groundstyles_bench.exe "$@"
+else
+  ensure_packages "${BUILD_PACKAGES[@]}"
+  build_preset default groundstyles_bench
+  exec build/default/bench/groundstyles_bench "$@"
+fi
