@@ -227,10 +227,9 @@ void Form1::Drive1_Change(std::size_t index) {
   }
   ShowMessage("Drive not ready.");
   falling_back_ = true;
-  const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
+  const std::size_t home = HomeDrive();
   if (home < drives_.size() && home != index) {
-    view_.SelectDrive(home);
-    Drive1_Change(home);
+    MoveToDrive(home);
   } else {
     view_.SelectDrive(shown_drive_);
   }
@@ -256,14 +255,15 @@ bool Form1::RefreshDrives() {
   ShowDrive1();
   if (!had_drive || (shown_drive_ < drives_.size() && drives_[shown_drive_].root == shown_root)) return false;
   // The volume the lists were on has gone: they move to the home drive.
-  MoveHome();
+  MoveToDrive(HomeDrive());
   return true;
 }
 
-void Form1::MoveHome() {
-  const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
-  view_.SelectDrive(home);
-  Drive1_Change(home);
+std::size_t Form1::HomeDrive() const { return platform::DriveIndexOf(drives_, platform::ReportFallbackFolder()); }
+
+void Form1::MoveToDrive(std::size_t index) {
+  view_.SelectDrive(index);
+  Drive1_Change(index);
 }
 
 bool Form1::LeaveGoneFolder() {
@@ -276,13 +276,13 @@ bool Form1::LeaveGoneFolder() {
       if (folder.native() == root || !folder.has_relative_path()) break;
     }
   }
-  const std::size_t home = platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
+  const std::size_t home = HomeDrive();
   if (home >= drives_.size() || home == shown_drive_) {
     // Home itself is on the drive that went: what is left is shown as empty.
     ShowDir1Folder(dir1_path_, {});
     return true;
   }
-  MoveHome();
+  MoveToDrive(home);
   return true;
 }
 

@@ -72,8 +72,10 @@ class Form1 {
   // The drives listed again; true when the drive shown has left the list and
   // the lists moved to the home drive.
   bool RefreshDrives();
-  // Moves the lists to the drive that holds the home folder.
-  void MoveHome();
+  // The drive that holds the home folder, or drives_.size() when none does.
+  std::size_t HomeDrive() const;
+  // Selects Drive1's entry `index` and moves the lists there.
+  void MoveToDrive(std::size_t index);
   void SetFile1Path(const platform::NativeString& folder);
   void ShowFile1Names(std::vector<platform::NativeString> names);
   void ShowDrive1();
