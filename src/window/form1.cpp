@@ -26,7 +26,7 @@ constexpr std::size_t kMessageWordWidth = 64;
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-std::size_t CharacterCount(std::string_view utf8) {
+std::size_t CodePointCount(std::string_view utf8) {
   return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return !IsContinuationByte(c); }));
 }
 
@@ -94,11 +94,11 @@ std::string WrapLongWords(const std::string& text, std::size_t width) {
     if (count == width) {
       // After the last separator, unless that would leave the line less than half full.
       const bool at_separator = after_separator != std::string::npos &&
-                                CharacterCount(std::string_view(out).substr(piece, after_separator - piece)) >= width / 2;
+                                CodePointCount(std::string_view(out).substr(piece, after_separator - piece)) >= width / 2;
       const std::size_t at = at_separator ? after_separator : out.size();
       out.insert(at, "\r\n");
       piece = at + 2;
-      count = CharacterCount(std::string_view(out).substr(piece));
+      count = CodePointCount(std::string_view(out).substr(piece));
       after_separator = std::string::npos;
     }
     out += character;
@@ -144,7 +144,7 @@ void Form1::Form1_Load() {
   text1_default_ = platform::ToUtf8(platform::ReportFallbackFolder());
   view_.SetText(Control::kText1, text1_default_);
   for (int code = 0; code < scan::kTerrainCodeCount; ++code) {
-    name_table_.SetTerrainName(code, view_.CheckCaption(code));
+    catalogue_.SetTerrainName(code, view_.CheckCaption(code));
     view_.SetChecked(code, true);
   }
 }
@@ -169,7 +169,7 @@ void Form1::Command1_Click() {
   const scan::TerrainSelection selection = Selection();
   if (file1_names_.empty()) {
     // Only the report folder is resolved: nothing to wait for, nothing to write.
-    scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_, {});
+    scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, catalogue_, {});
     return;
   }
   // The scan reads and writes beside the window, which keeps answering; the
@@ -179,7 +179,7 @@ void Form1::Command1_Click() {
   scanning_ = true;
   view_.RunBusy(
       [&] {
-        status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, name_table_,
+        status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, catalogue_,
                                progress.Indicator());
       },
       [&] { progress.Tick(); });
@@ -203,6 +203,12 @@ platform::Status Form1::CatchUpAfterScan(platform::Status status) {
 }
 
 void Form1::Command2_Click() { view_.Close(); }
+
+void Form1::Text1_LostFocus(FocusTarget target) {
+  // Only the user moving on to another control counts as leaving the field,
+  // not the window losing activation or a message box opening.
+  if (target == FocusTarget::kControl) ReportFolderWarning();
+}
 
 void Form1::ReportFolderWarning() {
   const platform::NativeString folder = scan::TrimSpaces(ReportFolderText());

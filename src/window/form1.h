@@ -1,6 +1,6 @@
 // The program's one window, Form1: everything it holds and does, whichever
-// toolkit draws it. A toolkit's view shows what Form1 gives it and calls
-// the handler of each event the user causes.
+// toolkit draws it. A toolkit's view shows what Form1 gives it and passes on
+// each event the user causes, as Form1Events.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "form1_events.h"
 #include "form1_view.h"
 #include "platform/drives.h"
 #include "platform/platform.h"
@@ -16,7 +17,7 @@
 
 namespace window {
 
-class Form1 {
+class Form1 : public Form1Events {
  public:
   // `drives` lists the drives Drive1 offers. Nothing is shown until Form1_Load.
   Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives);
@@ -25,26 +26,25 @@ class Form1 {
 
   // The window opens: the lists show the working folder and its drive, then
   // the title, the notice and Text1 are set and every terrain type is ticked.
-  void Form1_Load();
+  void Form1_Load() override;
   // "Check mapfiles": scans File1's maps into the report folder Text1 names.
-  void Command1_Click();
+  void Command1_Click() override;
   // "End Program".
-  void Command2_Click();
-  // Text1 lost the focus to another control: warns when its folder is missing.
+  void Command2_Click() override;
+  // Leaving Text1 for another control of the window warns as ReportFolderWarning.
+  void Text1_LostFocus(FocusTarget target) override;
+  // Warns when the folder Text1 names is missing.
   void ReportFolderWarning();
-  // The user picked Drive1's entry `index`.
-  void Drive1_Change(std::size_t index);
+  // Moves the lists to Drive1's entry `index`.
+  void Drive1_Change(std::size_t index) override;
   // Dir1's folder changed: File1 follows it.
   void Dir1_Change();
-  // The user opened Dir1's row `row` (double-click or Enter).
-  void Dir1_Open(std::size_t row);
-  // The watched folder's files or subfolders changed on disk: Dir1 and File1
-  // list them again.
-  void FolderChanged();
-  // Drive1 is about to open, the window became active, or the system's
-  // volumes changed: the drives are listed again, so that volumes mounted or
-  // removed meanwhile show, and the lists leave a drive that has gone.
-  void Drive1_Refresh();
+  void Dir1_Open(std::size_t row) override;
+  // Dir1 and File1 list the watched folder again.
+  void FolderChanged() override;
+  // The drives are listed again, so that volumes mounted or removed meanwhile
+  // show, and the lists leave a drive that has gone.
+  void Drive1_Refresh() override;
 
   // The folder Dir1 shows and the folder File1 lists.
   const platform::NativeString& dir1_path() const { return dir1_path_; }
@@ -52,7 +52,7 @@ class Form1 {
   // File1's entries as the file system names them, in list order.
   const std::vector<platform::NativeString>& file1_names() const { return file1_names_; }
   // The terrain names copied from the check boxes at start-up.
-  const scan::TerrainCatalogue& name_table() const { return name_table_; }
+  const scan::TerrainCatalogue& catalogue() const { return catalogue_; }
   // Which terrain types are ticked now.
   scan::TerrainSelection Selection() const;
 
@@ -100,7 +100,7 @@ class Form1 {
   std::size_t dir1_current_row_ = 0;
   platform::NativeString file1_path_;
   std::vector<platform::NativeString> file1_names_;
-  scan::TerrainCatalogue name_table_;
+  scan::TerrainCatalogue catalogue_;
   std::string text1_default_;  // the text Form1_Load put in Text1
 };
 

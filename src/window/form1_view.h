@@ -1,5 +1,6 @@
-// What Form1 asks of a window toolkit: show what it is given, report what the
-// user set, and forward the user's events to Form1's handlers. Text is UTF-8.
+// What Form1 asks of a window toolkit: show what it is given and report what
+// the user set; the user's events go the other way, as Form1Events. Text is
+// UTF-8. A `code` is a terrain code, 0 to scan::kTerrainCodeCount - 1.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,9 @@ struct FolderRow {
 
 // How often the window's thread looks in on a scan running beside it.
 inline constexpr int kTickMs = 50;
+// A burst of changes in the watched folder is passed on as one, once the
+// folder has been quiet this long.
+inline constexpr int kFolderChangeDelayMs = 150;
 
 // The scan's progress as the desktop shows it beside the window.
 enum class Progress {
@@ -37,7 +41,8 @@ class Form1View {
   virtual ~Form1View() = default;
 
   virtual void SetTitle(const std::string& text) = 0;
-  // Sets the text of Label3 or Text1.
+  // Sets the text of `control`, which is Label3 or Text1: the other controls
+  // keep their captions from the layout table.
   virtual void SetText(Control control, const std::string& text) = 0;
   // Text1's text as the user left it.
   virtual std::string Text1Text() const = 0;
@@ -48,15 +53,18 @@ class Form1View {
 
   // Fills Drive1 and selects `selected` (none when it is past the end), without a Drive1_Change.
   virtual void ShowDrives(const std::vector<std::string>& names, std::size_t selected) = 0;
-  // Selects Drive1's entry `index` without a Drive1_Change.
+  // Selects Drive1's entry `index` (none when it is past the end) without a Drive1_Change.
   virtual void SelectDrive(std::size_t index) = 0;
-  // Fills Dir1 and highlights row `current`, the folder shown.
+  // Fills Dir1, every row shown with its parents open, and highlights row
+  // `current`, the folder shown, scrolling it into view (see Dir1ScrollShift).
+  // Each row's depth is at most one more than the row before's.
   virtual void ShowFolders(const std::vector<FolderRow>& rows, std::size_t current) = 0;
-  // Moves Dir1's highlight back to row `row`.
+  // Moves Dir1's highlight back to row `row`, as ShowFolders does; nothing when it is past the end.
   virtual void SelectFolder(std::size_t row) = 0;
   virtual void ShowFiles(const std::vector<std::string>& names) = 0;
-  // From now on, calls Form1::FolderChanged soon after files or folders are
-  // added to, removed from or renamed in `folder`; stops watching the folder before.
+  // From now on, passes on FolderChanged kFolderChangeDelayMs after files or
+  // folders are added to, removed from or renamed in `folder`; stops watching
+  // the folder before.
   virtual void WatchFolder(const platform::NativeString& folder) = 0;
 
   // A modal message box: the text, an OK button, no icon, kMessageCaption as its caption.

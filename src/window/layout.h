@@ -1,7 +1,9 @@
 // The window's controls as data: kind, text, place and size in twips, font,
-// in keyboard (tab) order. Each toolkit builds its controls from this table.
+// whether Tab stops on it, in keyboard (tab) order. Each toolkit builds its
+// controls from this table.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -32,6 +34,7 @@ struct ControlLayout {
   std::string_view text;  // the caption the control is created with
   int left, top, width, height;  // twips; a check box's place is inside Frame1
   Font font;
+  bool tab_stop;  // Tab and Shift+Tab stop on it, in table order
   // What a screen reader calls the control: its caption, or a short name for
   // a list or field without one. Empty for Label3, whose text is its name.
   std::string_view name;
@@ -59,6 +62,16 @@ const std::array<ControlLayout, kControlCount>& Form1Layout();
 constexpr int TwipsToPixels(int twips, int dpi) {
   const long long scaled = static_cast<long long>(twips) * dpi;
   return static_cast<int>((scaled + kTwipsPerInch / 2) / kTwipsPerInch);
+}
+
+// How far Dir1 scrolls sideways, in pixels, to bring a row into view: the
+// row spans `left` to `right` (from its icon to the end of its name) where a
+// view `width` wide now shows it. Its end comes in at the right edge unless
+// that would push its start past the left edge; a row starting left of the
+// view comes in at its start. A deep folder is shown whole, or from its icon on.
+constexpr int Dir1ScrollShift(int left, int right, int width) {
+  const int past_edge = right - width;
+  return past_edge > 0 ? std::min(past_edge, left) : std::min(left, 0);
 }
 
 }  // namespace window

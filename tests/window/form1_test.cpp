@@ -140,7 +140,7 @@ TEST_F(Form1Test, LoadSetsTextsTicksEveryBoxAndOpensTheWorkingFolder) {
             "files too, they have other recordlayout, which is not supported.");
   EXPECT_EQ(view_.text1, Home());
   EXPECT_EQ(form.Selection(), scan::TerrainSelection::All());
-  EXPECT_EQ(form.name_table().TerrainName(4), "Hedgerows");
+  EXPECT_EQ(form.catalogue().TerrainName(4), "Hedgerows");
 
   EXPECT_EQ(view_.drives[0], platform::DriveDisplayName(drives_[0]));
   EXPECT_EQ(view_.drive, 0u);

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "form1.h"
 #include "qt_window.h"
 
 int main(int argc, char** argv) {
@@ -8,7 +9,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Groundstyles"));
   QApplication::setApplicationVersion(QStringLiteral(GROUNDSTYLES_VERSION_TEXT));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/groundstyles.ico")));
-  QtWindow window;
-  window.show();
+  QtWindow view;
+  window::Form1 form(view, platform::SystemDrives());
+  view.Load(form);
+  view.show();
   return app.exec();
 }

@@ -43,9 +43,9 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 // again, and opens as wide as its longest entry.
 class DriveList : public QComboBox {
  public:
-  DriveList(QWidget* parent, window::Form1& form) : QComboBox(parent), form_(form) {}
+  DriveList(QWidget* parent, window::Form1Events*& events) : QComboBox(parent), events_(events) {}
   void showPopup() override {
-    form_.Drive1_Refresh();
+    events_->Drive1_Refresh();
     QAbstractItemView* list = view();
     const int scroll_bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
     list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + scroll_bar);
@@ -53,16 +53,15 @@ class DriveList : public QComboBox {
   }
 
  private:
-  window::Form1& form_;
+  window::Form1Events*& events_;  // the window's, once it is loaded
 };
 
 // The launcher entry the desktop shows the program by: its desktop file.
 constexpr char kLauncherEntry[] = "application://groundstyles.desktop";
 
 // The folder tree. The view scrolls a row's column into view, and its one
-// column starts at the left edge: a deep folder stayed past the right edge.
-// Sideways, it brings the row from its icon to the end of its name into
-// view, or its start when the name is wider than the tree.
+// column starts at the left edge: a deep folder would stay past the right
+// edge. Sideways it scrolls as Dir1ScrollShift says.
 class FolderTree : public QTreeWidget {
  public:
   using QTreeWidget::QTreeWidget;
@@ -72,8 +71,7 @@ class FolderTree : public QTreeWidget {
     resizeColumnToContents(0);
     updateGeometries();  // the scroll bars' ranges for the column's new width
     const int left = visualRect(index).left();
-    const int past_edge = left + sizeHintForIndex(index).width() - viewport()->width();
-    const int shift = past_edge > 0 ? std::min(past_edge, left) : std::min(left, 0);
+    const int shift = window::Dir1ScrollShift(left, left + sizeHintForIndex(index).width(), viewport()->width());
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
   }
 };
@@ -97,19 +95,22 @@ bool IsUserInput(QEvent::Type type) {
 
 }  // namespace
 
-QtWindow::QtWindow(std::unique_ptr<platform::DriveSource> drives, QWidget* parent)
-    : QWidget(parent), form_(*this, std::move(drives)) {
-  createControls();
-  connectEvents();
-  watchMounts();
-  form_.Form1_Load();
+QtWindow::QtWindow(QWidget* parent) : QWidget(parent) {
+  CreateControls();
+  ConnectEvents();
+  WatchMounts();
 }
 
 QtWindow::~QtWindow() {
-  if (mountTable_ >= 0) ::close(mountTable_);
+  if (mount_table_ >= 0) ::close(mount_table_);
 }
 
-void QtWindow::createControls() {
+void QtWindow::Load(window::Form1Events& events) {
+  events_ = &events;
+  events_->Form1_Load();
+}
+
+void QtWindow::CreateControls() {
   // The layout is measured for a small dialog font; the platform's family at
   // 8 points keeps every caption inside its control.
   QFont small = font();
@@ -126,7 +127,7 @@ void QtWindow::createControls() {
     QWidget* control = nullptr;
     switch (layout.control) {
       case Control::kDrive1:
-        control = Drive1 = new DriveList(this, form_);
+        control = Drive1 = new DriveList(this, events_);
         break;
       case Control::kDir1:
         control = Dir1 = new FolderTree(this);
@@ -180,11 +181,13 @@ void QtWindow::createControls() {
     if (auto* label = qobject_cast<QLabel*>(control)) {
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      label->setFocusPolicy(Qt::NoFocus);
       // Beneath every other control: Label1's and Label2's boxes reach into
       // Drive1's, File1's and Text1's, and must take neither paint nor clicks.
       label->lower();
-    } else if (control != Frame1) {
+    }
+    if (!layout.tab_stop) {
+      control->setFocusPolicy(Qt::NoFocus);
+    } else {
       if (previous != nullptr) QWidget::setTabOrder(previous, control);
       previous = control;
     }
@@ -192,35 +195,36 @@ void QtWindow::createControls() {
   Drive1->setFocus();
 }
 
-void QtWindow::connectEvents() {
-  connect(Command1, &QPushButton::clicked, this, [this] { form_.Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { form_.Command2_Click(); });
+void QtWindow::ConnectEvents() {
+  // Signals come from the event loop, which runs once the window is loaded.
+  connect(Command1, &QPushButton::clicked, this, [this] { events_->Command1_Click(); });
+  connect(Command2, &QPushButton::clicked, this, [this] { events_->Command2_Click(); });
   connect(Drive1, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) form_.Drive1_Change(static_cast<std::size_t>(index));
+    if (index >= 0) events_->Drive1_Change(static_cast<std::size_t>(index));
   });
   connect(Dir1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-    form_.Dir1_Open(static_cast<std::size_t>(item->data(0, Qt::UserRole).toULongLong()));
+    events_->Dir1_Open(static_cast<std::size_t>(item->data(0, Qt::UserRole).toULongLong()));
   });
   Text1->installEventFilter(this);
   Command1->installEventFilter(this);
   Command2->installEventFilter(this);
-  folderChanged_.setSingleShot(true);
-  folderChanged_.setInterval(150);
-  connect(&watcher_, &QFileSystemWatcher::directoryChanged, &folderChanged_, qOverload<>(&QTimer::start));
-  connect(&folderChanged_, &QTimer::timeout, this, [this] { form_.FolderChanged(); });
+  folder_changed_.setSingleShot(true);
+  folder_changed_.setInterval(window::kFolderChangeDelayMs);
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, &folder_changed_, qOverload<>(&QTimer::start));
+  connect(&folder_changed_, &QTimer::timeout, this, [this] { events_->FolderChanged(); });
 }
 
-void QtWindow::watchMounts() {
+void QtWindow::WatchMounts() {
   // The kernel marks the mount table exceptional for poll() each time a
   // volume is mounted or unmounted.
-  mountTable_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-  if (mountTable_ < 0) return;
-  mounts_ = std::make_unique<QSocketNotifier>(mountTable_, QSocketNotifier::Exception);
-  connect(mounts_.get(), &QSocketNotifier::activated, this, [this] { form_.Drive1_Refresh(); });
+  mount_table_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+  if (mount_table_ < 0) return;
+  mounts_ = std::make_unique<QSocketNotifier>(mount_table_, QSocketNotifier::Exception);
+  connect(mounts_.get(), &QSocketNotifier::activated, this, [this] { events_->Drive1_Refresh(); });
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (dropInput_ && IsUserInput(event->type())) {
+  if (drop_input_ && IsUserInput(event->type())) {
     if (event->type() == QEvent::Close) event->ignore();  // refused: the window stays open
     return true;
   }
@@ -233,16 +237,17 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (watched == Text1 && event->type() == QEvent::FocusOut) {
-    // Only the user moving on to another control counts as leaving the field,
-    // not the window losing activation or a message box opening.
+    // The focus leaves the window's controls when another window (a message
+    // box among them) or a pop-up takes it.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) form_.ReportFolderWarning();
+    const bool elsewhere = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+    events_->Text1_LostFocus(elsewhere ? window::FocusTarget::kElsewhere : window::FocusTarget::kControl);
   }
   return QWidget::eventFilter(watched, event);
 }
 
 void QtWindow::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) form_.Drive1_Refresh();
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) events_->Drive1_Refresh();
   QWidget::changeEvent(event);
 }
 
@@ -251,7 +256,7 @@ void QtWindow::SetTitle(const std::string& text) { setWindowTitle(FromUtf8(text)
 void QtWindow::SetText(Control control, const std::string& text) {
   if (control == Control::kText1) {
     Text1->setText(FromUtf8(text));
-  } else if (control == Control::kLabel3) {
+  } else {
     Label3->setText(FromUtf8(text));
   }
 }
@@ -282,7 +287,7 @@ void QtWindow::SelectDrive(std::size_t index) {
 
 void QtWindow::ShowFolders(const std::vector<window::FolderRow>& rows, std::size_t current) {
   Dir1->clear();
-  dir1Rows_.clear();
+  dir1_rows_.clear();
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
   std::vector<QTreeWidgetItem*> parents;  // the open row at each depth
@@ -291,8 +296,8 @@ void QtWindow::ShowFolders(const std::vector<window::FolderRow>& rows, std::size
     auto* item = parents.empty() ? new QTreeWidgetItem(Dir1) : new QTreeWidgetItem(parents.back());
     item->setText(0, FromUtf8(row.text));
     item->setIcon(0, row.open ? open : closed);
-    item->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(dir1Rows_.size()));
-    dir1Rows_.push_back(item);
+    item->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(dir1_rows_.size()));
+    dir1_rows_.push_back(item);
     parents.push_back(item);
     item->setExpanded(true);
   }
@@ -300,8 +305,8 @@ void QtWindow::ShowFolders(const std::vector<window::FolderRow>& rows, std::size
 }
 
 void QtWindow::SelectFolder(std::size_t row) {
-  if (row >= dir1Rows_.size()) return;
-  Dir1->setCurrentItem(dir1Rows_[row]);
+  if (row >= dir1_rows_.size()) return;
+  Dir1->setCurrentItem(dir1_rows_[row]);
   Dir1->scrollTo(Dir1->currentIndex());  // scrollToItem would pass FolderTree's scrolling by
 }
 
@@ -327,7 +332,7 @@ void QtWindow::ShowMessage(const std::string& text) {
 void QtWindow::RunBusy(const std::function<void()>& work, const std::function<void()>& tick) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // Whatever the user does to the window meanwhile is dropped, not acted on after.
-  dropInput_ = true;
+  drop_input_ = true;
   qApp->installEventFilter(this);
   QEventLoop loop;
   QTimer ticks;
@@ -342,7 +347,7 @@ void QtWindow::RunBusy(const std::function<void()>& work, const std::function<vo
   ticks.stop();
   QCoreApplication::processEvents();  // what is still queued goes the same way
   qApp->removeEventFilter(this);
-  dropInput_ = false;
+  drop_input_ = false;
   QApplication::restoreOverrideCursor();
 }
 

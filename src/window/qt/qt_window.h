@@ -1,5 +1,5 @@
-// Form1 drawn with Qt Widgets: the controls of the layout table, each event
-// forwarded to Form1's handler, and what Form1 asks shown.
+// Form1 drawn with Qt Widgets: the controls of the layout table, what Form1
+// asks shown, and each of the user's events passed on to Form1Events.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "form1.h"
+#include "form1_events.h"
+#include "form1_view.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,12 +27,12 @@ class QtWindow : public QWidget, public window::Form1View {
   Q_OBJECT
 
  public:
-  // `drives` lists the drives Drive1 offers; the window is loaded when this returns.
-  explicit QtWindow(std::unique_ptr<platform::DriveSource> drives = platform::SystemDrives(),
-                    QWidget* parent = nullptr);
+  // Makes the controls, hidden and empty until Load, which comes before the event loop runs.
+  explicit QtWindow(QWidget* parent = nullptr);
   ~QtWindow() override;
 
-  window::Form1& form() { return form_; }
+  // From now on passes the user's events on to `events`, starting with Form1_Load.
+  void Load(window::Form1Events& events);
 
   // Form1View.
   void SetTitle(const std::string& text) override;
@@ -69,16 +70,16 @@ class QtWindow : public QWidget, public window::Form1View {
   void changeEvent(QEvent* event) override;
 
  private:
-  void createControls();
-  void connectEvents();
-  // Calls Form1::Drive1_Refresh whenever a volume is mounted or unmounted.
-  void watchMounts();
+  void CreateControls();
+  void ConnectEvents();
+  // Passes on Drive1_Refresh whenever a volume is mounted or unmounted.
+  void WatchMounts();
 
-  window::Form1 form_;
-  std::vector<QTreeWidgetItem*> dir1Rows_;
+  window::Form1Events* events_ = nullptr;
+  std::vector<QTreeWidgetItem*> dir1_rows_;
   QFileSystemWatcher watcher_;
-  QTimer folderChanged_;  // gathers a burst of changes into one
+  QTimer folder_changed_;  // gathers a burst of changes into one
   std::unique_ptr<QSocketNotifier> mounts_;  // the system's mount table changed
-  int mountTable_ = -1;
-  bool dropInput_ = false;
+  int mount_table_ = -1;
+  bool drop_input_ = false;
 };
