@@ -1,11 +1,10 @@
-// Form1 drawn with the Win32 API: the system's own controls, made from the
-// layout table and placed at the window's DPI, each event forwarded to
-// Form1's handler. Text is UTF-8 inside and wide only at the API.
+// Form1 drawn with the Win32 API: the system's own controls made from the
+// layout table, what Form1 asks shown, and each of the user's events passed
+// on to Form1Events. Text is UTF-8 inside and wide only at the API.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -13,25 +12,24 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
-#include "form1.h"
+#include "form1_controls.h"
+#include "form1_events.h"
+#include "form1_view.h"
+#include "window_base.h"
 
-class Win32Window : public window::Form1View {
+class Win32Window : public WindowBase, public window::Form1View {
  public:
-  // Creates the window, hidden, and loads it; `drives` lists the drives Drive1 offers.
-  explicit Win32Window(std::unique_ptr<platform::DriveSource> drives = platform::SystemDrives());
+  // Creates the window, hidden and empty until Load.
+  Win32Window();
   ~Win32Window() override;
-  Win32Window(const Win32Window&) = delete;
-  Win32Window& operator=(const Win32Window&) = delete;
 
+  // From now on passes the user's events on to `events`, starting with Form1_Load.
+  void Load(window::Form1Events& events);
   // Shows the window and runs the program's messages until it closes; returns the exit code.
   int Run();
-  // Handles one queued message as Run does (dialog keys first); false when it is WM_QUIT.
-  bool Dispatch(MSG& message);
 
-  HWND hwnd() const { return hwnd_; }
   // The control of a layout row: `index` is the terrain code for Check1.
-  HWND control(window::Control control, int index = 0) const;
-  window::Form1& form() { return form_; }
+  HWND control(window::Control control, int index = 0) const { return controls_.Get(control, index); }
 
   // Form1View.
   void SetTitle(const std::string& text) override;
@@ -52,33 +50,20 @@ class Win32Window : public window::Form1View {
   void Close() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                     DWORD_PTR self);
-  // The answer to a message, or nothing to leave it to the system.
-  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
-  void CreateControls();
-  // Places every control and sets the fonts at dpi_.
-  void LayOut();
   void OpenSelectedFolder();
   void DrawFile1Row(const DRAWITEMSTRUCT& row);
-  HWND ControlAt(std::size_t row) const { return controls_[row]; }
 
-  HWND hwnd_ = nullptr;
-  std::array<HWND, window::kControlCount> controls_{};  // in layout order
-  UINT dpi_ = 96;
-  HFONT window_font_ = nullptr;
-  HFONT notice_font_ = nullptr;
-  HIMAGELIST folder_icons_ = nullptr;
-  int row_height_ = 16;  // pixels, of each row of the lists
-  bool com_ = false;     // COM was started for this window, and is ended with it
+  Form1Controls controls_;
+  window::Form1Events* events_ = nullptr;
+  bool com_ = false;  // COM was started for this window, and is ended with it
   std::vector<HTREEITEM> dir1_rows_;
   HANDLE folder_change_ = INVALID_HANDLE_VALUE;
   ITaskbarList3* taskbar_ = nullptr;  // the taskbar button, once a scan has shown progress there
   HWND focus_ = nullptr;  // the control to give the focus back to when the window is activated
-  bool busy_ = false;  // a scan runs beside the window: the user's input is dropped
   bool filling_ = false;  // Drive1 is being filled: its notifications are not the user's
-  window::Form1 form_;
 };

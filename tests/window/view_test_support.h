@@ -1,0 +1,116 @@
+// What both views' tests share: Form1's events recorded instead of handled,
+// a view made and loaded with them, the rows of a deep folder, the tab stops
+// the layout table names, and a slow piece of work run while the window is busy.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "form1_events.h"
+#include "form1_view.h"
+#include "map_writer.h"
+
+namespace tools {
+
+// Each event the view passes on, as a line: "Drive1_Change 1".
+class RecordingEvents : public window::Form1Events {
+ public:
+  void Form1_Load() override { events.push_back("Form1_Load"); }
+  void Command1_Click() override { events.push_back("Command1_Click"); }
+  void Command2_Click() override { events.push_back("Command2_Click"); }
+  void Text1_LostFocus(window::FocusTarget target) override {
+    events.push_back(target == window::FocusTarget::kControl ? "Text1_LostFocus control" : "Text1_LostFocus elsewhere");
+  }
+  void Drive1_Change(std::size_t index) override { events.push_back("Drive1_Change " + std::to_string(index)); }
+  void Drive1_Refresh() override { events.push_back("Drive1_Refresh"); }
+  void Dir1_Open(std::size_t row) override { events.push_back("Dir1_Open " + std::to_string(row)); }
+  void FolderChanged() override { events.push_back("FolderChanged"); }
+
+  // The events passed on since the last Take.
+  std::vector<std::string> Take() { return std::exchange(events, {}); }
+  std::vector<std::string> events;
+};
+
+// A view of the toolkit, loaded with recorded events.
+template <class View>
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    view_ = std::make_unique<View>();
+    view_->Load(events_);
+    ASSERT_EQ(events_.Take(), std::vector<std::string>{"Form1_Load"});
+  }
+  void TearDown() override { view_.reset(); }
+
+  TempFolder temp_;
+  RecordingEvents events_;
+  std::unique_ptr<View> view_;
+};
+
+// Dir1's rows for a folder seven levels down (row kDeepRow), a subfolder whose
+// name is wider than the tree (the row after it) and one more.
+inline constexpr std::size_t kDeepRow = 6;
+inline std::vector<window::FolderRow> DeepFolderRows() {
+  std::vector<window::FolderRow> rows;
+  for (const char* name : {"/", "Users", "Player", "Documents", "My Games", "Panzer General 2", "Downloaded maps"}) {
+    rows.push_back({name, static_cast<int>(rows.size()), true});
+  }
+  rows.push_back({"Campaign maps that a player collected over the years", 7, false});
+  rows.push_back({"Old", 7, false});
+  return rows;
+}
+
+// The rows of the layout table that Tab stops on, in order.
+inline std::vector<window::ControlLayout> TabStops() {
+  std::vector<window::ControlLayout> stops;
+  for (const window::ControlLayout& layout : window::Form1Layout()) {
+    if (layout.tab_stop) stops.push_back(layout);
+  }
+  return stops;
+}
+
+// How a busy window kept up while slow work ran beside it.
+struct BusyRun {
+  int ticks = 0;
+  std::int64_t longest_gap_ms = 0;  // between two ticks, or from the start to the first
+};
+
+// Runs 1.5 s of work with view.RunBusy. `give_input` runs once from a tick
+// after 300 ms, as the user's doings would; `input_at_end` runs on the work's
+// thread as it ends, for input that arrives in its last moments.
+inline BusyRun RunSlowWork(window::Form1View& view, const std::function<void()>& give_input,
+                           const std::function<void()>& input_at_end) {
+  using Clock = std::chrono::steady_clock;
+  const auto ms = [](Clock::duration d) -> std::int64_t {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+  };
+  const Clock::time_point start = Clock::now();
+  Clock::time_point last = start;
+  BusyRun run;
+  bool given = false;
+  view.RunBusy(
+      [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        input_at_end();
+      },
+      [&] {
+        run.longest_gap_ms = std::max(run.longest_gap_ms, ms(Clock::now() - last));
+        last = Clock::now();
+        ++run.ticks;
+        if (given || ms(last - start) < 300) return;
+        given = true;
+        give_input();
+      });
+  EXPECT_TRUE(given);
+  return run;
+}
+
+}  // namespace tools
