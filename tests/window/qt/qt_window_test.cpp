@@ -64,7 +64,8 @@ class QtWindowTest : public tools::ViewTest<QtWindow> {
     if (layout.control == Control::kCheck1) return w.Check1[static_cast<std::size_t>(layout.index)];
     return controls[static_cast<std::size_t>(layout.control)];
   }
-  void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+  // Near the left edge, where a check box's box is.
+  void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, control->height() / 2)); }
   void Key(QWidget* control, Qt::Key key) {
     QTest::keyClick(control, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
   }
@@ -175,6 +176,7 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOn) {
   // The buttons answer a click, Space, Return and Enter.
   Click(w.Command1);
   for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) Key(w.Command2, key);
+  w.SetChecked(3, true);
   Click(w.Check1[3]);
   EXPECT_FALSE(w.IsChecked(3));
   EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Command1_Click", "Command2_Click", "Command2_Click",

@@ -1,5 +1,6 @@
 // The Win32 window: its controls where the layout puts them at the window's
-// DPI, the dialog keys, and the user's events reaching Form1.
+// DPI, what Form1 asks shown, and the user's keys and clicks, through the
+// dialog keys, passed on as Form1's events.
 #include "win32_window.h"
 
 #include <gtest/gtest.h>
@@ -7,26 +8,13 @@
 
 #include <dbt.h>
 
-#include <functional>
-#include <thread>
-
-#include "fake_drives.h"
-#include "map_writer.h"
-#include "platform/report_file.h"
-#include "scan/report.h"
+#include "view_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using window::Control;
-
-// The window with its message boxes recorded instead of shown.
-class RecordingWindow : public Win32Window {
- public:
-  using Win32Window::Win32Window;
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
+using Events = std::vector<std::string>;
 
 std::wstring ClassOf(HWND control) {
   wchar_t name[64] = {};
@@ -57,36 +45,32 @@ std::wstring AccessibleNameOf(HWND control) {
   return text;
 }
 
-class Win32WindowTest : public ::testing::Test {
+class Win32WindowTest : public tools::ViewTest<Win32Window> {
  protected:
-  void SetUp() override {
-    fs::create_directories(maps_ / "more");
-    tools::WriteFile(maps_ / "KLIN.MAP", tools::MapBytes({9}));
-    old_cwd_ = fs::current_path();
-    fs::current_path(maps_);
-    window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
-  }
-  void TearDown() override {
-    window_.reset();
-    fs::current_path(old_cwd_);
-  }
-
-  HWND Get(Control control, int index = 0) const { return window_->control(control, index); }
+  HWND Get(Control control, int index = 0) const { return view_->control(control, index); }
   // The control's place in the window's client area.
   RECT Place(HWND control) const {
     RECT rect;
     GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, window_->hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    MapWindowPoints(nullptr, view_->hwnd(), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
   }
   // Handles what is queued now, as the program's loop does.
   void Pump() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) window_->Dispatch(message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) view_->Dispatch(message);
   }
-  void Notify(Control control, WORD code) {
-    SendMessageW(window_->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Get(control)), code),
-                 reinterpret_cast<LPARAM>(Get(control)));
+  // A key pressed and let go on `control`, or a click on it, as the system queues them.
+  static void PostKey(HWND control, WPARAM key) {
+    PostMessageW(control, WM_KEYDOWN, key, 1);
+    PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+  }
+  static void PostClick(HWND control) {
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) PostMessageW(control, message, MK_LBUTTON, MAKELPARAM(5, 5));
+  }
+  void Key(HWND control, WPARAM key) {
+    PostKey(control, key);
+    Pump();
   }
   // Runs the program's loop; `tick` is called every 20 ms until it returns true or
   // `limit_ms` have passed. Returns the loop's exit code, or -1 when the loop was still running.
@@ -101,20 +85,14 @@ class Win32WindowTest : public ::testing::Test {
       }
     };
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { check(); });
-    const int code = window_->Run();
+    const int code = view_->Run();
     KillTimer(nullptr, timer);
     return code;
   }
-
-  tools::TempFolder temp_;
-  fs::path maps_ = temp_.path() / "maps";
-  fs::path old_cwd_;
-  std::vector<platform::Drive> drives_ = {{temp_.path().native(), ""}, {(temp_.path() / "usb").native(), ""}};
-  std::unique_ptr<RecordingWindow> window_;
 };
 
-TEST_F(Win32WindowTest, ControlsStandWhereTheLayoutPutsThemAtTheWindowsDpi) {
-  const HWND hwnd = window_->hwnd();
+TEST_F(Win32WindowTest, ControlsStandWhereTheLayoutPutsThemAtTheWindowsDpiAndTabFollowsItsTabStops) {
+  const HWND hwnd = view_->hwnd();
   EXPECT_EQ(GetDpiForWindow(hwnd), 96u);
   const auto& table = window::Form1Layout();
   const window::ControlLayout& frame = table[6];
@@ -140,21 +118,18 @@ TEST_F(Win32WindowTest, ControlsStandWhereTheLayoutPutsThemAtTheWindowsDpi) {
         EXPECT_EQ(place.bottom - place.top, window::TwipsToPixels(layout.height, static_cast<int>(dpi)));
       }
       EXPECT_EQ(ClassOf(control), classes[static_cast<std::size_t>(layout.control)]);
-      if (!layout.text.empty()) {
-        EXPECT_EQ(TextOf(control), platform::FromUtf8(layout.text));
-      }
+      EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, layout.tab_stop);
     }
     RECT client;
     GetClientRect(hwnd, &client);
     EXPECT_EQ(client.right, window::TwipsToPixels(window::kClientWidth, static_cast<int>(dpi)));
     EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeight, static_cast<int>(dpi)));
   }
+  view_->SetText(Control::kLabel3, "Notice");
   for (const window::ControlLayout& layout : table) {
     const HWND control = Get(layout.control, layout.index);
     // Every control has its name from the table (Label3 its text, the notice).
-    const std::wstring name = AccessibleNameOf(control);
-    EXPECT_FALSE(name.empty());
-    EXPECT_EQ(name, layout.name.empty() ? TextOf(control) : platform::FromUtf8(layout.name));
+    EXPECT_EQ(AccessibleNameOf(control), platform::FromUtf8(layout.name.empty() ? "Notice" : layout.name));
     // A label lies beneath the controls its box reaches into, and is clipped by them.
     if (ClassOf(control) != L"Static") continue;
     EXPECT_NE(GetWindowLongW(control, GWL_STYLE) & WS_CLIPSIBLINGS, 0);
@@ -170,23 +145,20 @@ TEST_F(Win32WindowTest, ControlsStandWhereTheLayoutPutsThemAtTheWindowsDpi) {
   }
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
 
-  // Tab order: the lists, the buttons, the check boxes, the field, and round again.
-  std::vector<HWND> expected = {Get(Control::kDrive1), Get(Control::kDir1), Get(Control::kFile1),
-                                Get(Control::kCommand1), Get(Control::kCommand2)};
-  for (int code = 0; code < scan::kTerrainCodeCount; ++code) expected.push_back(Get(Control::kCheck1, code));
-  expected.push_back(Get(Control::kText1));
+  // Tab from the first control visits the table's tab stops in order, and round again.
+  ShowWindow(hwnd, SW_SHOW);
+  Pump();
+  std::vector<HWND> expected, visited = {GetFocus()};
+  for (const window::ControlLayout& stop : tools::TabStops()) expected.push_back(Get(stop.control, stop.index));
   expected.push_back(Get(Control::kDrive1));
-  std::vector<HWND> chain = {Get(Control::kDrive1)};
-  while (chain.size() < expected.size()) chain.push_back(GetNextDlgTabItem(hwnd, chain.back(), FALSE));
-  EXPECT_EQ(chain, expected);
+  while (visited.size() < expected.size()) {
+    Key(GetFocus(), VK_TAB);
+    visited.push_back(GetFocus());
+  }
+  EXPECT_EQ(visited, expected);
 }
 
-TEST_F(Win32WindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdge) {
-  const fs::path deep =
-      temp_.path() / "Users" / "Player" / "Documents" / "My Games" / "Panzer General 2" / "Downloaded maps";
-  fs::create_directories(deep / "Campaign maps that a player collected over the years");
-  fs::current_path(deep);
-  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+TEST_F(Win32WindowTest, Dir1ShowsEveryRowAndTheFolderShownWholePastItsEdge) {
   const HWND dir1 = Get(Control::kDir1);
   RECT client;
   GetClientRect(dir1, &client);
@@ -198,17 +170,22 @@ TEST_F(Win32WindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdg
     TreeView_GetItemRect(dir1, item, &name, TRUE);
     return name;
   };
+  const std::vector<window::FolderRow> rows = tools::DeepFolderRows();
 
-  // Seven levels down, the folder shown and its icon stand whole in the tree.
+  // Seven levels down, the folder shown and its icon stand whole in the tree,
+  // and every row is shown, the subfolders too.
+  view_->ShowFolders(rows, tools::kDeepRow);
   RECT shown = name_of(TreeView_GetSelection(dir1));
   EXPECT_GE(shown.left - icon, 0);
   EXPECT_LE(shown.right, client.right);
   EXPECT_GE(shown.top, 0);
   EXPECT_LE(shown.bottom, client.bottom);
+  int visible = 0;
+  for (HTREEITEM item = TreeView_GetRoot(dir1); item != nullptr; item = TreeView_GetNextVisible(dir1, item)) ++visible;
+  EXPECT_EQ(visible, static_cast<int>(rows.size()));
 
   // A name longer than the tree is wide shows from its icon on; the root is a scroll away.
-  window_->form().Dir1_Open(7);
-  ASSERT_EQ(window_->form().dir1_path(), (deep / "Campaign maps that a player collected over the years").native());
+  view_->ShowFolders(rows, tools::kDeepRow + 1);
   shown = name_of(TreeView_GetSelection(dir1));
   EXPECT_GT(shown.right, client.right);
   EXPECT_GE(shown.left - icon, 0);
@@ -217,111 +194,95 @@ TEST_F(Win32WindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdg
   EXPECT_GE(name_of(TreeView_GetRoot(dir1)).left - icon, 0);
 }
 
-TEST_F(Win32WindowTest, EventsAndKeysReachForm1) {
-  RecordingWindow& w = *window_;
+TEST_F(Win32WindowTest, KeysClicksAndActivationArePassedOn) {
+  Win32Window& w = *view_;
+  w.ShowDrives({"C:", "D:", "E:", "F:"}, 0);
+  w.ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
   ShowWindow(w.hwnd(), SW_SHOW);
-  EXPECT_EQ(SendMessageW(Get(Control::kFile1), LB_GETCOUNT, 0, 0), 1);
+  SetForegroundWindow(w.hwnd());
+  Pump();
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});  // volumes may have come or gone meanwhile
 
-  // Leaving Text1 for another control warns, naming the Documents folder; leaving
-  // it for no control of the window does not.
-  const tools::ScopedDocumentsFolder documents(L"C:\\users\\Public");  // short enough to stay on one line
-  SetWindowTextW(Get(Control::kText1), L"C:\\no such folder");
+  // Leaving Text1 is passed on with where the focus went.
   SetFocus(Get(Control::kText1));
-  SetFocus(Get(Control::kCommand1));
+  Key(Get(Control::kText1), VK_TAB);
   SetFocus(Get(Control::kText1));
   SetFocus(nullptr);
   Pump();
-  EXPECT_EQ(w.messages, std::vector<std::string>{"The folder: C:\\no such folder does not exist.\r\n"
-                                                 "If you continue the report will be placed in 'C:\\users\\Public\\'."});
+  EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere"}));
 
-  SendMessageW(Get(Control::kCheck1, 9), BM_SETCHECK, BST_UNCHECKED, 0);  // Ocean: KLIN.MAP holds nothing else
-  SetWindowTextW(Get(Control::kText1), temp_.path().c_str());
-  Notify(Control::kCommand1, BN_CLICKED);
-  EXPECT_EQ(tools::ReadFile(temp_.path() / "GroundStyles.txt"), scan::ReportHeaderText(maps_.native(), 1));
-
-  // Tab, then Enter on a folder of Dir1: the next folder down opens.
-  SetFocus(Get(Control::kDrive1));
-  PostMessageW(Get(Control::kDrive1), WM_KEYDOWN, VK_TAB, 0);
+  // A click on a button, and Enter on the control that has the focus.
+  w.SetChecked(3, true);
+  PostClick(Get(Control::kCommand1));
+  PostClick(Get(Control::kCheck1, 3));
   Pump();
-  ASSERT_EQ(GetFocus(), Get(Control::kDir1));
-  const HTREEITEM shown = TreeView_GetSelection(Get(Control::kDir1));
-  TreeView_SelectItem(Get(Control::kDir1), TreeView_GetChild(Get(Control::kDir1), shown));
-  PostMessageW(Get(Control::kDir1), WM_KEYDOWN, VK_RETURN, 0);
-  Pump();
-  EXPECT_EQ(w.form().file1_path(), (maps_ / "more").native());
-  EXPECT_EQ(SendMessageW(Get(Control::kFile1), LB_GETCOUNT, 0, 0), 0);
+  EXPECT_FALSE(w.IsChecked(3));
+  for (Control button : {Control::kCommand1, Control::kCommand2}) {
+    SetFocus(Get(button));
+    Key(Get(button), VK_RETURN);
+  }
+  SetFocus(Get(Control::kDir1));
+  Key(Get(Control::kDir1), VK_DOWN);
+  Key(Get(Control::kDir1), VK_RETURN);
+  EXPECT_EQ(events_.Take(), (Events{"Command1_Click", "Command1_Click", "Command2_Click", "Dir1_Open 7"}));
 
-  SendMessageW(Get(Control::kDrive1), CB_SETCURSEL, 1, 0);  // no medium
-  Notify(Control::kDrive1, CBN_SELCHANGE);
-  EXPECT_EQ(w.messages.back(), "Drive not ready.");
+  // A drive chosen with the keyboard counts at once while Drive1 is closed;
+  // opened, it lists the drives again, and counts only the drive it closes on.
+  const HWND drive1 = Get(Control::kDrive1);
+  SetFocus(drive1);
+  Key(drive1, VK_DOWN);
+  Key(drive1, VK_F4);
+  ASSERT_TRUE(SendMessageW(drive1, CB_GETDROPPEDSTATE, 0, 0));
+  Key(drive1, VK_DOWN);
+  Key(drive1, VK_DOWN);
+  EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Refresh"}));
+  Key(drive1, VK_RETURN);
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Change 3"});
+
+  SendMessageW(w.hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);  // a volume went
+  Pump();
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});
 }
 
-TEST_F(Win32WindowTest, DuringAScanTheWindowAnswersAndDropsInput) {
-  ShowWindow(window_->hwnd(), SW_SHOW);
-  SetWindowTextW(Get(Control::kText1), temp_.path().c_str());
-  for (HWND target : {Get(Control::kCheck1, 0), Get(Control::kCommand1)}) {
-    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) PostMessageW(target, message, MK_LBUTTON, MAKELPARAM(5, 5));
-  }
-  // Another program asks whether the window answers, and the user clicks,
-  // types, presses Alt+F4 and the close box, and ends the program from outside.
-  const HWND hwnd = window_->hwnd();
-  DWORD answered_ms = INFINITE;
-  std::thread user([&] {
-    Sleep(300);
-    const DWORD start = GetTickCount();
-    DWORD_PTR result = 0;
-    if (SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result) != 0) {
-      answered_ms = GetTickCount() - start;
-    }
-    const HWND check = Get(Control::kCheck1, 0);
-    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) PostMessageW(check, message, MK_LBUTTON, MAKELPARAM(5, 5));
+TEST_F(Win32WindowTest, WhileBusyTheWindowAnswersAndDropsInput) {
+  Win32Window& w = *view_;
+  ShowWindow(w.hwnd(), SW_SHOW);
+  Pump();
+  w.SetText(Control::kText1, "C:\\reports");
+  w.SetChecked(0, true);
+  events_.Take();
+  // The user clicks, types, presses Alt+F4 and the close box and ends the
+  // program from outside; and clicks again as the work ends.
+  const auto give_input = [&] {
+    PostClick(Get(Control::kCheck1, 0));
+    PostClick(Get(Control::kCommand1));
     PostMessageW(Get(Control::kText1), WM_CHAR, L'x', 0);
-    PostMessageW(hwnd, WM_SYSKEYDOWN, VK_F4, 1 << 29);
-    PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-  });
-  {
-    platform::ScopedReportFault slow(
-        {.call = platform::ReportFault::Call::kSync, .delay_ms = 1500, .fails = false});
-    Notify(Control::kCommand1, BN_CLICKED);
-  }
-  user.join();
-  EXPECT_LT(answered_ms, 100u);
-  const fs::path report = temp_.path() / "GroundStyles.txt";
-  ASSERT_TRUE(fs::exists(report));
-  fs::remove(report);
+    PostMessageW(w.hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    PostMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+  };
+  const tools::BusyRun run = tools::RunSlowWork(w, give_input, [&] { PostClick(Get(Control::kCheck1, 0)); });
   Pump();
-  EXPECT_TRUE(IsWindow(hwnd));
-  EXPECT_EQ(SendMessageW(Get(Control::kCheck1, 0), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(TextOf(Get(Control::kText1)), temp_.path().native());
-  EXPECT_FALSE(fs::exists(report));
+  EXPECT_LT(run.longest_gap_ms, 100);
+  EXPECT_TRUE(IsWindow(w.hwnd()));
+  EXPECT_TRUE(w.IsChecked(0));
+  EXPECT_EQ(w.Text1Text(), "C:\\reports");
+  EXPECT_EQ(events_.Take(), Events{});
 }
 
-TEST_F(Win32WindowTest, ListsLeaveADriveThatIsRemoved) {
-  fs::create_directories(temp_.path() / "card");
-  drives_.push_back({(temp_.path() / "card").native(), ""});
-  drives_.push_back({L"C:\\", ""});
-  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
-  SendMessageW(Get(Control::kDrive1), CB_SETCURSEL, 2, 0);
-  Notify(Control::kDrive1, CBN_SELCHANGE);
-  ASSERT_EQ(window_->form().file1_path(), (temp_.path() / "card").native());
-  drives_.erase(drives_.begin() + 2);
-  SendMessageW(window_->hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
-  Pump();
-  EXPECT_EQ(window_->form().file1_path(), L"C:\\");
-  EXPECT_EQ(SendMessageW(Get(Control::kDrive1), CB_GETCURSEL, 0, 0), 2);
-  EXPECT_TRUE(window_->messages.empty());
-}
-
-TEST_F(Win32WindowTest, StartsOnDrive1FollowsTheFolderAndEndProgramEnds) {
-  tools::WriteFile(maps_ / "NEW.MAP", "");  // while the window is open: it shows within a second
-  const HWND file1 = Get(Control::kFile1);
-  EXPECT_EQ(RunWhile([&] { return SendMessageW(file1, LB_GETCOUNT, 0, 0) == 2; }, 1000), -1);
+TEST_F(Win32WindowTest, RunPassesOnABurstOfFolderChangesOnceAndEndsWhenClosed) {
+  view_->WatchFolder(temp_.path().native());
+  int written = 0;
+  const auto write_burst = [&] {
+    if (written < 3) tools::WriteFile(temp_.path() / std::to_string(written++), "");
+    return false;
+  };
+  EXPECT_EQ(RunWhile(write_burst, 1000), -1);
+  EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "FolderChanged"}));
   EXPECT_EQ(GetFocus(), Get(Control::kDrive1));
 
-  PostMessageW(window_->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Get(Control::kCommand2)), BN_CLICKED),
-               reinterpret_cast<LPARAM>(Get(Control::kCommand2)));
-  EXPECT_EQ(RunWhile([] { return false; }, 5000), 0);  // -1 would mean the program was still running
+  const HWND file1 = Get(Control::kFile1);
+  EXPECT_EQ(RunWhile([&] { view_->Close(); return false; }, 5000), 0);  // -1: the program was still running
   EXPECT_FALSE(IsWindow(file1));
 }
 
