@@ -225,9 +225,12 @@ TEST_F(QtWindowTest, WhileBusyTheWindowAnswersDropsInputAndShowsProgress) {
     QTest::keyClicks(w.Text1, "x");
     w.close();
   };
+  // Posted from the window's thread as the work ends: queued behind its end.
   const auto post_input = [&] {
-    QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, "y"));
-    QCoreApplication::postEvent(&w, new QCloseEvent);
+    QMetaObject::invokeMethod(&w, [&w] {
+      QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, "y"));
+      QCoreApplication::postEvent(&w, new QCloseEvent);
+    }, Qt::QueuedConnection);
   };
   const tools::BusyRun run = tools::RunSlowWork(w, give_input, post_input);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
