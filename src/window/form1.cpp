@@ -205,8 +205,7 @@ platform::Status Form1::CatchUpAfterScan(platform::Status status) {
 void Form1::Command2_Click() { view_.Close(); }
 
 void Form1::Text1_LostFocus(FocusTarget target) {
-  // Only the user moving on to another control counts as leaving the field,
-  // not the window losing activation or a message box opening.
+  // Not the window losing activation or a message box opening: the user moving on.
   if (target == FocusTarget::kControl) ReportFolderWarning();
 }
 

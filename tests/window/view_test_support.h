@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -48,7 +49,6 @@ class ViewTest : public ::testing::Test {
     view_->Load(events_);
     ASSERT_EQ(events_.Take(), std::vector<std::string>{"Form1_Load"});
   }
-  void TearDown() override { view_.reset(); }
 
   TempFolder temp_;
   RecordingEvents events_;
@@ -77,40 +77,44 @@ inline std::vector<window::ControlLayout> TabStops() {
   return stops;
 }
 
-// How a busy window kept up while slow work ran beside it.
-struct BusyRun {
-  int ticks = 0;
-  std::int64_t longest_gap_ms = 0;  // between two ticks, or from the start to the first
-};
-
-// Runs 1.5 s of work with view.RunBusy. `give_input` runs once from a tick
-// after 300 ms, as the user's doings would; `input_at_end` runs on the work's
-// thread as it ends, for input that arrives in its last moments.
-inline BusyRun RunSlowWork(window::Form1View& view, const std::function<void()>& give_input,
-                           const std::function<void()>& input_at_end) {
+// Runs 1.5 s of work with view.RunBusy and returns the longest time in ms
+// the window went without a tick. `give_input` runs once from a tick after
+// 300 ms, as the user's doings would; `input_at_end` runs on the work's
+// thread as it ends, while a tick holds the window's thread, for input that
+// arrives in its last moments and waits in the queue behind the end.
+inline std::int64_t RunSlowWork(window::Form1View& view, const std::function<void()>& give_input,
+                                const std::function<void()>& input_at_end) {
   using Clock = std::chrono::steady_clock;
-  const auto ms = [](Clock::duration d) -> std::int64_t {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
-  };
   const Clock::time_point start = Clock::now();
   Clock::time_point last = start;
-  BusyRun run;
-  bool given = false;
+  std::int64_t longest_ms = 0;
+  std::function<void()> pending = give_input;
+  std::atomic<int> ending{0};  // 1: the work waits for a tick, 2: a tick waits for the input, 3: it is given
+  const auto wait_for = [&ending](int stage) {
+    while (ending < stage) std::this_thread::yield();
+  };
   view.RunBusy(
       [&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ending = 1;
+        wait_for(2);
         input_at_end();
+        ending = 3;
       },
       [&] {
-        run.longest_gap_ms = std::max(run.longest_gap_ms, ms(Clock::now() - last));
+        const auto since = [](Clock::time_point then) {
+          return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then).count();
+        };
+        longest_ms = std::max<std::int64_t>(longest_ms, since(last));
         last = Clock::now();
-        ++run.ticks;
-        if (given || ms(last - start) < 300) return;
-        given = true;
-        give_input();
+        if (since(start) >= 300 && pending) std::exchange(pending, nullptr)();
+        int expected = 1;
+        if (!ending.compare_exchange_strong(expected, 2)) return;
+        wait_for(3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the work ends meanwhile
       });
-  EXPECT_TRUE(given);
-  return run;
+  EXPECT_FALSE(pending);  // given
+  return longest_ms;
 }
 
 }  // namespace tools

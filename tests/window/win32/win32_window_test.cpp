@@ -261,9 +261,9 @@ TEST_F(Win32WindowTest, WhileBusyTheWindowAnswersAndDropsInput) {
     PostMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
   };
-  const tools::BusyRun run = tools::RunSlowWork(w, give_input, [&] { PostClick(Get(Control::kCheck1, 0)); });
+  const std::int64_t longest_ms = tools::RunSlowWork(w, give_input, [&] { PostClick(Get(Control::kCheck1, 0)); });
   Pump();
-  EXPECT_LT(run.longest_gap_ms, 100);
+  EXPECT_LT(longest_ms, 100);
   EXPECT_TRUE(IsWindow(w.hwnd()));
   EXPECT_TRUE(w.IsChecked(0));
   EXPECT_EQ(w.Text1Text(), "C:\\reports");
