@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDBusConnection>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,14 +44,6 @@ class LauncherUpdates : public QObject {
     if (entry == "application://groundstyles.desktop") updates.push_back(properties);
   }
 };
-
-// Handles events until `done` holds or `limit_ms` have passed.
-bool ProcessEventsUntil(const std::function<bool()>& done, int limit_ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < limit_ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return done();
-}
 
 class QtWindowTest : public tools::ViewTest<QtWindow> {
  protected:
@@ -199,7 +190,7 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOn) {
     tools::WriteFile(temp_.path() / name, "");
     QTest::qWait(window::kFolderChangeDelayMs / 3);
   }
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !events_.events.empty(); }, 1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
   QTest::qWait(2 * window::kFolderChangeDelayMs);
   EXPECT_EQ(events_.Take(), Events{"FolderChanged"});
 }
@@ -245,7 +236,7 @@ TEST_F(QtWindowTest, WhileBusyTheWindowAnswersDropsInputAndShowsProgress) {
   w.ShowProgress(window::Progress::kRunning, 0.25);
   w.ShowProgress(window::Progress::kFailed, 0.5);
   w.ShowProgress(window::Progress::kHidden, 0);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return launcher.updates.size() >= 3; }, 1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 3; }, 1000));
   const auto shown = [&](std::size_t i) {
     return std::tuple(launcher.updates[i]["progress"].toDouble(), launcher.updates[i]["progress-visible"].toBool(),
                       launcher.updates[i]["urgent"].toBool());
@@ -270,10 +261,10 @@ TEST_F(QtWindowTest, AVolumeMountedOrUnmountedIsPassedOn) {
   const fs::path volume = fs::path("/mnt") / temp_.path().filename();
   fs::create_directories(volume);
   ASSERT_EQ(::mount(temp_.path().c_str(), volume.c_str(), nullptr, MS_BIND, nullptr), 0);
-  EXPECT_TRUE(ProcessEventsUntil([&] { return !events_.events.empty(); }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
   ASSERT_EQ(::umount(volume.c_str()), 0);
   fs::remove(volume);
-  EXPECT_TRUE(ProcessEventsUntil([&] { return events_.events.size() >= 2; }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return events_.events.size() >= 2; }, 1000));
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "Drive1_Refresh"}));
 }
 

@@ -60,16 +60,13 @@ class Win32WindowTest : public tools::ViewTest<Win32Window> {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) view_->Dispatch(message);
   }
-  // A key pressed and let go on `control`, or a click on it, as the system queues them.
-  static void PostKey(HWND control, WPARAM key) {
-    PostMessageW(control, WM_KEYDOWN, key, 1);
-    PostMessageW(control, WM_KEYUP, key, 0xC0000001);
-  }
+  // A click on `control`, or a key pressed and let go on it (then handled), as the system queues them.
   static void PostClick(HWND control) {
     for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) PostMessageW(control, message, MK_LBUTTON, MAKELPARAM(5, 5));
   }
   void Key(HWND control, WPARAM key) {
-    PostKey(control, key);
+    PostMessageW(control, WM_KEYDOWN, key, 1);
+    PostMessageW(control, WM_KEYUP, key, 0xC0000001);
     Pump();
   }
   // Runs the program's loop; `tick` is called every 20 ms until it returns true or
