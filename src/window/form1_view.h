@@ -61,10 +61,11 @@ class Form1View {
   virtual void ShowFolders(const std::vector<FolderRow>& rows, std::size_t current) = 0;
   // Moves Dir1's highlight back to row `row`, as ShowFolders does; nothing when it is past the end.
   virtual void SelectFolder(std::size_t row) = 0;
+  // Fills File1 with `names`, in their order.
   virtual void ShowFiles(const std::vector<std::string>& names) = 0;
-  // From now on, passes on FolderChanged kFolderChangeDelayMs after files or
-  // folders are added to, removed from or renamed in `folder`; stops watching
-  // the folder before.
+  // From now on, passes on FolderChanged once `folder` has been quiet for
+  // kFolderChangeDelayMs after files or folders were added to, removed from
+  // or renamed in it; stops watching the folder before.
   virtual void WatchFolder(const platform::NativeString& folder) = 0;
 
   // A modal message box: the text, an OK button, no icon, kMessageCaption as its caption.
@@ -74,7 +75,7 @@ class Form1View {
   // the system, and drops whatever the user does to it (clicks, keys, closing
   // it); `tick` is called on the window's thread about every kTickMs.
   virtual void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) = 0;
-  // Shows the scan's progress, `fraction` of it done, where the desktop keeps
+  // Shows the scan's progress, `fraction` (0 to 1) of it done, where the desktop keeps
   // it for the window (its taskbar button or launcher entry).
   virtual void ShowProgress(Progress state, double fraction) = 0;
   // Closes the window, which ends the program.
