@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <utility>
 
 #include "fake_drives.h"
 #include "map_writer.h"
+#include "ordinary_user.h"
 #include "platform/report_file.h"
 #include "scan/report.h"
 
@@ -44,7 +47,10 @@ class FakeView : public Form1View {
   }
   void SelectFolder(std::size_t row) override { folder = row; }
   void ShowFiles(const std::vector<std::string>& names) override { files = names; }
-  void WatchFolder(const NativeString&) override {}
+  void WatchFolder(const NativeString& path) override {
+    watched = path;
+    if (on_watch) std::exchange(on_watch, nullptr)();  // once: a change as soon as the watch begins
+  }
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
     progress.push_back("message");
@@ -80,7 +86,8 @@ class FakeView : public Form1View {
   std::vector<std::string> drives, files, messages;
   std::size_t drive = 99, folder = 99;
   std::vector<FolderRow> folders;
-  std::function<void()> during_scan;
+  std::function<void()> during_scan, on_watch;
+  NativeString watched;
   std::vector<std::string> progress;  // each state shown in turn, and the messages among them
   double progress_fraction = 0;       // the last share shown running
 };
@@ -105,6 +112,16 @@ class Form1Test : public ::testing::Test {
     form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_));
     form_->Form1_Load();
     return *form_;
+  }
+  // The user double-clicks Dir1's row `row`, which takes the highlight first.
+  void Open(std::size_t row) {
+    view_.folder = row;
+    form_->Dir1_Open(row);
+  }
+  // The row of the subfolder `name` of the folder shown.
+  std::size_t RowOf(const std::string& name) const {
+    const auto row = std::find(view_.folders.begin(), view_.folders.end(), FolderRow{name, int(view_.folder) + 1});
+    return static_cast<std::size_t>(row - view_.folders.begin());
   }
   static std::string Utf8(const fs::path& path) { return platform::ToUtf8(path.native()); }
   std::string Home() const { return platform::ToUtf8(platform::ReportFallbackFolder()); }
@@ -131,7 +148,7 @@ class Form1Test : public ::testing::Test {
   std::unique_ptr<Form1> form_;
 };
 
-TEST_F(Form1Test, LoadSetsTextsTicksEveryBoxAndOpensTheWorkingFolder) {
+TEST_F(Form1Test, LoadSetsTextsAndTicksEveryBox) {
   view_.captions[4] = "Hedgerows";  // the name table is copied from the captions
   Form1& form = Load();
   EXPECT_EQ(view_.title, "PG2 - Ground Style Checker - version  2. 0. 0");
@@ -141,17 +158,69 @@ TEST_F(Form1Test, LoadSetsTextsTicksEveryBoxAndOpensTheWorkingFolder) {
   EXPECT_EQ(view_.text1, Home());
   EXPECT_EQ(form.Selection(), scan::TerrainSelection::All());
   EXPECT_EQ(form.name_table().TerrainName(4), "Hedgerows");
-
   EXPECT_EQ(view_.drives[0], platform::DriveDisplayName(drives_[0]));
-  EXPECT_EQ(view_.drive, 0u);
-  EXPECT_EQ(form.dir1_path(), maps_.native());
-  EXPECT_EQ(view_.folders.front(), (FolderRow{Utf8(disk_), 0, true}));
-  EXPECT_EQ(view_.folders[view_.folder], (FolderRow{"maps", static_cast<int>(view_.folder), true}));
-  EXPECT_EQ(view_.folders.back(), (FolderRow{"more", static_cast<int>(view_.folder) + 1, false}));
-  EXPECT_EQ(form.file1_path(), maps_.native());
-  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "OWN.MAP"}));
+}
+
+// The lists open on the working folder and its drive, be it a second volume or
+// a root that ends in its separator; opening rows moves both lists down, twice
+// and more, and back up to the root.
+TEST_F(Form1Test, ListsOpenOnTheWorkingFolderAndFollowTheRowsOpened) {
+  fs::create_directory(maps_ / "more" / "deep");
+  tools::WriteFile(maps_ / "more" / "deep" / "DEEP.MAP", tools::MapBytes({5}));
+  struct Case {
+    fs::path start, drive, target, target_drive;
+    std::size_t maps;
+  };
+  std::vector<Case> cases = {{maps_, disk_, maps_ / "more" / "deep", disk_, 1},
+                             {card_, card_, card_, card_, 1}};
+#ifndef _WIN32
+  drives_.push_back({"/", ""});
+  cases.push_back({"/", "/", maps_, disk_, 2});
+#endif
+  for (const Case& use : cases) {
+    SCOPED_TRACE(use.start);
+    fs::current_path(use.start);
+    Form1& form = Load();
+    EXPECT_EQ(drives_.at(view_.drive).root, use.drive.native());
+    for (const fs::path& name : use.target.lexically_relative(use.start)) {
+      if (name != ".") Open(RowOf(Utf8(name)));
+    }
+    EXPECT_EQ(form.dir1_path(), use.target.native());
+    EXPECT_EQ(form.file1_path(), use.target.native());
+    EXPECT_EQ(view_.watched, use.target.native());
+    EXPECT_EQ(view_.folders.at(view_.folder).text, Utf8(view_.folder == 0 ? use.target_drive : use.target.filename()));
+    view_.text1 = Utf8(home_folder_);
+    form.Command1_Click();
+    EXPECT_EQ(Report(home_folder_).rfind(scan::ReportHeaderText(use.target.native(), use.maps), 0), 0u);
+    Open(0);
+    EXPECT_EQ(form.file1_path(), use.target_drive.native());
+  }
   EXPECT_TRUE(view_.messages.empty());
 }
+
+#ifndef _WIN32
+// A folder the user may enter but not list, as the working folder and as a row
+// opened: the lists show it empty, or keep the folder shown and its highlight,
+// and the message says why.
+TEST_F(Form1Test, AFolderThatCannotBeListedSaysWhy) {
+  const fs::path locked = maps_ / "locked";
+  fs::create_directory(locked);
+  fs::permissions(locked, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+  const std::string shown = tools::AsOrdinaryUser([&] {
+    const auto state = [&] {
+      return view_.folders.at(view_.folder).text + " " + std::to_string(view_.files.size()) + " " +
+             std::to_string(view_.messages.size()) + " " + view_.messages.back().substr(0, 13) + "; ";
+    };
+    fs::current_path(locked);
+    Load();
+    std::string text = state();
+    Open(view_.folder - 1);
+    Open(RowOf("locked"));
+    return text + state() + Utf8(form_->dir1_path());
+  });
+  EXPECT_EQ(shown, "locked 0 1 cannot list \"; maps 2 2 cannot list \"; " + Utf8(maps_));
+}
+#endif
 
 TEST_F(Form1Test, LeavingTheFieldWarnsEachTimeTheFolderIsMissing) {
   Form1& form = Load();
@@ -183,12 +252,15 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
     ++scans;
     form.Command1_Click();  // a second click while busy does nothing
     tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
-    form.FolderChanged();  // nor does the disk change File1 under the scan: it shows after
+    drives_.insert(drives_.begin(), {(temp_.path() / "stick").native(), "STICK"});
+    form.FolderChanged();  // nor do the disk and the drives change the lists under the scan: they show after
     form.Drive1_Refresh();
+    EXPECT_EQ(view_.files.size() + view_.drives.size(), 2u + 4u);
   };
   form.Command1_Click();
   EXPECT_EQ(scans, 1);
   EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "OWN.MAP"}));
+  EXPECT_EQ(drives_.at(view_.drive).root, disk_.native());
   view_.during_scan = nullptr;
   EXPECT_EQ(view_.busy_log, "on off");
   EXPECT_TRUE(view_.messages.empty());
@@ -222,9 +294,10 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
 }
 
 TEST_F(Form1Test, ListsFollowTheFolderOnDisk) {
+  view_.on_watch = [&] { tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5})); };  // before the listing
   Form1& form = Load();
+  EXPECT_EQ(view_.files.size(), 3u);
   const std::size_t maps_row = view_.folder;
-  tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
   fs::rename(maps_ / "OWN.MAP", maps_ / "ZED.MAP");
   fs::create_directory(maps_ / "added");
   form.FolderChanged();
@@ -253,22 +326,6 @@ TEST_F(Form1Test, ListsFollowTheFolderOnDisk) {
   EXPECT_EQ(form.file1_path(), maps_.parent_path().native());
   EXPECT_TRUE(view_.files.empty());
   EXPECT_TRUE(view_.messages.empty());
-}
-
-TEST_F(Form1Test, OpeningAFolderMovesBothLists) {
-  Form1& form = Load();
-  const std::size_t maps_row = view_.folder;
-  fs::create_directory(maps_ / "more" / "deep");
-  tools::WriteFile(maps_ / "more" / "DEEP.MAP", "");
-  form.Dir1_Open(maps_row + 1);
-  EXPECT_EQ(form.dir1_path(), (maps_ / "more").native());
-  EXPECT_EQ(form.file1_path(), (maps_ / "more").native());
-  EXPECT_EQ(view_.files, std::vector<std::string>{"DEEP.MAP"});
-  EXPECT_EQ(view_.folders[view_.folder], (FolderRow{"more", static_cast<int>(maps_row) + 1, true}));
-  EXPECT_EQ(view_.folders.back(), (FolderRow{"deep", static_cast<int>(maps_row) + 2, false}));
-  form.Dir1_Open(maps_row);
-  EXPECT_EQ(form.file1_path(), maps_.native());
-  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "OWN.MAP"}));
 }
 
 TEST_F(Form1Test, DrivesRememberTheirFolderAndNotReadyFallsBackHome) {
@@ -305,15 +362,16 @@ TEST_F(Form1Test, DrivesRememberTheirFolderAndNotReadyFallsBackHome) {
 TEST_F(Form1Test, ListsLeaveADriveThatGoes) {
   Form1& form = Load();
   form.Drive1_Change(2);  // card
-  drives_.push_back({(temp_.path() / "stick").native(), "STICK"});
+  drives_.insert(drives_.begin(), {(temp_.path() / "stick").native(), "STICK"});  // ahead of the card
   form.Drive1_Refresh();
   EXPECT_EQ(view_.drives.size(), 5u);
-  EXPECT_EQ(view_.drive, 2u);
+  EXPECT_EQ(view_.drive, 3u);
   EXPECT_EQ(form.file1_path(), card_.native());
 
-  drives_.erase(drives_.begin() + 2);  // the card is taken out: the lists go home
+  drives_.erase(drives_.begin() + 3);  // the card is taken out: the lists go home
+  drives_.erase(drives_.begin());
   form.Drive1_Refresh();
-  EXPECT_EQ(view_.drives.size(), 4u);
+  EXPECT_EQ(view_.drives.size(), 3u);
   EXPECT_EQ(view_.drive, 0u);
   EXPECT_EQ(form.file1_path(), maps_.native());
   EXPECT_TRUE(view_.messages.empty());
