@@ -305,13 +305,13 @@ TEST_F(Form1Test, ListsFollowTheFolderOnDisk) {
 
   // A folder removed is no longer offered, even to a double-click that comes first.
   fs::remove(maps_ / "added");
-  form.Dir1_Open(maps_row + 1);
+  Open(maps_row + 1);
   EXPECT_EQ(view_.folders.size(), maps_row + 2);
   EXPECT_EQ(view_.folders.back().text, "more");
   EXPECT_EQ(form.dir1_path(), maps_.native());
 
   // The folder shown goes: the lists move up to the nearest folder left, without a word.
-  form.Dir1_Open(maps_row + 1);
+  Open(maps_row + 1);
   fs::remove(maps_ / "more");
   form.FolderChanged();
   EXPECT_EQ(form.dir1_path(), maps_.native());
