@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <utility>
 
 #include "fake_drives.h"
 #include "map_writer.h"
+#include "ordinary_user.h"
 #include "platform/report_file.h"
 #include "scan/report.h"
 
@@ -44,7 +48,10 @@ class FakeView : public Form1View {
   }
   void SelectFolder(std::size_t row) override { folder = row; }
   void ShowFiles(const std::vector<std::string>& names) override { files = names; }
-  void WatchFolder(const NativeString&) override {}
+  void WatchFolder(const NativeString& path) override {
+    watched = path;
+    if (on_watch) std::exchange(on_watch, nullptr)();  // once: a change as soon as the watch begins
+  }
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
     progress.push_back("message");
@@ -80,7 +87,8 @@ class FakeView : public Form1View {
   std::vector<std::string> drives, files, messages;
   std::size_t drive = 99, folder = 99;
   std::vector<FolderRow> folders;
-  std::function<void()> during_scan;
+  std::function<void()> during_scan, on_watch;
+  NativeString watched;  // the folder watched last
   std::vector<std::string> progress;  // each state shown in turn, and the messages among them
   double progress_fraction = 0;       // the last share shown running
 };
@@ -105,6 +113,29 @@ class Form1Test : public ::testing::Test {
     form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_));
     form_->Form1_Load();
     return *form_;
+  }
+  // The user double-clicks Dir1's row `row`, which takes the highlight first.
+  void Open(std::size_t row) {
+    view_.folder = row;
+    form_->Dir1_Open(row);
+  }
+  // The user picks Drive1's entry `index`, which the list selects first.
+  void Pick(std::size_t index) {
+    view_.drive = index;
+    form_->Drive1_Change(index);
+  }
+  // Drive1's entry and its number of entries, the folder File1 lists, and the
+  // messages shown since the last look.
+  std::string Lists() {
+    std::string text = std::to_string(view_.drive) + " of " + std::to_string(view_.drives.size()) + ": ";
+    text += Utf8(form_->file1_path());
+    for (const std::string& message : std::exchange(view_.messages, {})) text += " | " + message;
+    return text;
+  }
+  // The row of the subfolder `name` of the folder shown.
+  std::size_t RowOf(const std::string& name) const {
+    const FolderRow row{name, static_cast<int>(view_.folder) + 1};
+    return static_cast<std::size_t>(std::find(view_.folders.begin(), view_.folders.end(), row) - view_.folders.begin());
   }
   static std::string Utf8(const fs::path& path) { return platform::ToUtf8(path.native()); }
   std::string Home() const { return platform::ToUtf8(platform::ReportFallbackFolder()); }
@@ -131,47 +162,83 @@ class Form1Test : public ::testing::Test {
   std::unique_ptr<Form1> form_;
 };
 
-TEST_F(Form1Test, LoadSetsTextsTicksEveryBoxAndOpensTheWorkingFolder) {
+// The window opens with its texts set, every box ticked and the lists on the
+// working folder and its drive, be it a second volume or a root that ends in
+// its separator; opening rows moves both lists down, twice and more, and back
+// up to the root.
+TEST_F(Form1Test, LoadOpensTheWorkingFolderAndRowsOpenedMoveTheLists) {
+  fs::create_directory(maps_ / "more" / "deep");
+  tools::WriteFile(maps_ / "more" / "deep" / "DEEP.MAP", tools::MapBytes({5}));
   view_.captions[4] = "Hedgerows";  // the name table is copied from the captions
-  Form1& form = Load();
+  Load();
+  EXPECT_EQ(view_.drives[0], platform::DriveDisplayName(drives_[0]));
   EXPECT_EQ(view_.title, "PG2 - Ground Style Checker - version  2. 0. 0");
   EXPECT_EQ(view_.label3,
             "NB: This tool will check for groundstyles in PG2 *.MAP files only.Allthough other SSI-games has *.MAP "
             "files too, they have other recordlayout, which is not supported.");
   EXPECT_EQ(view_.text1, Home());
-  EXPECT_EQ(form.Selection(), scan::TerrainSelection::All());
-  EXPECT_EQ(form.catalogue().TerrainName(4), "Hedgerows");
-
-  EXPECT_EQ(view_.drives[0], platform::DriveDisplayName(drives_[0]));
-  EXPECT_EQ(view_.drive, 0u);
-  EXPECT_EQ(form.dir1_path(), maps_.native());
-  EXPECT_EQ(view_.folders.front(), (FolderRow{Utf8(disk_), 0, true}));
-  EXPECT_EQ(view_.folders[view_.folder], (FolderRow{"maps", static_cast<int>(view_.folder), true}));
-  EXPECT_EQ(view_.folders.back(), (FolderRow{"more", static_cast<int>(view_.folder) + 1, false}));
-  EXPECT_EQ(form.file1_path(), maps_.native());
-  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "OWN.MAP"}));
+  EXPECT_EQ(form_->Selection(), scan::TerrainSelection::All());
+  EXPECT_EQ(form_->catalogue().TerrainName(4), "Hedgerows");
+  // Where the program starts and its drive, the folder opened row by row and its drive.
+  std::vector<std::array<fs::path, 4>> cases = {{maps_, disk_, maps_ / "more" / "deep", disk_},
+                                                {card_, card_, card_, card_}};
+#ifndef _WIN32
+  drives_.push_back({"/", ""});
+  cases.push_back({"/", "/", maps_, disk_});
+#endif
+  for (const auto& [start, drive, target, target_drive] : cases) {
+    SCOPED_TRACE(start);
+    fs::current_path(start);
+    Form1& form = Load();
+    EXPECT_EQ(drives_.at(view_.drive).root, drive.native());
+    for (const fs::path& name : target.lexically_relative(start)) {
+      if (name != ".") Open(RowOf(Utf8(name)));
+    }
+    EXPECT_EQ(form.file1_path(), target.native());
+    EXPECT_EQ(view_.folders.at(view_.folder).text, Utf8(view_.folder == 0 ? target_drive : target.filename()));
+    view_.text1 = Utf8(home_folder_);
+    form.Command1_Click();
+    EXPECT_EQ(Report(home_folder_).rfind(scan::ReportHeaderText(target.native(), view_.files.size()), 0), 0u);
+    Open(0);
+    EXPECT_EQ(form.file1_path(), target_drive.native());
+  }
   EXPECT_TRUE(view_.messages.empty());
 }
+
+#ifndef _WIN32
+// A folder the user may enter but not list, as the working folder and as a row
+// opened: the lists show it empty, or keep the folder shown and its highlight,
+// and the message says why.
+TEST_F(Form1Test, AFolderThatCannotBeListedSaysWhy) {
+  const fs::path locked = maps_ / "locked";
+  fs::create_directory(locked);
+  fs::permissions(locked, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+  const std::string shown = tools::AsOrdinaryUser([&] {
+    fs::current_path(locked);
+    Load();
+    const std::string text = view_.folders.at(view_.folder).text + ", " + Lists() + "; ";
+    Open(view_.folder - 1);
+    Open(RowOf("locked"));
+    return text + view_.folders.at(view_.folder).text + ", " + Lists();
+  });
+  const std::string why = " | cannot list \"" + Utf8(locked) + "\": Permission denied";
+  EXPECT_EQ(shown, "locked, 0 of 4: " + Utf8(locked) + why + "; maps, 0 of 4: " + Utf8(maps_) + why);
+}
+#endif
 
 TEST_F(Form1Test, LeavingTheFieldWarnsEachTimeTheFolderIsMissing) {
   Form1& form = Load();
   const std::string missing = Utf8(temp_.path() / "no such");
-  const std::string second_line = "\r\nIf you continue the report will be placed in '" + Home() + "'.";
-  for (const std::string& text : {"  " + missing + "  ", missing, std::string()}) {
+  for (const std::string& text :
+       {"  " + missing + "  ", missing, std::string(), Utf8(card_), " " + Utf8(card_ / "") + " ", Home()}) {
     view_.text1 = text;
     form.ReportFolderWarning();
     form.ReportFolderWarning();
   }
+  const std::string second_line = "\r\nIf you continue the report will be placed in '" + Home() + "'.";
   const std::string warning = "The folder: " + missing + " does not exist." + second_line;
   const std::string empty = "The folder:  does not exist." + second_line;
   EXPECT_EQ(view_.messages, (std::vector<std::string>{warning, warning, warning, warning, empty, empty}));
-
-  view_.messages.clear();
-  for (const std::string& text : {Utf8(card_), " " + Utf8(card_ / "") + " ", Home()}) {
-    view_.text1 = text;
-    form.ReportFolderWarning();
-  }
-  EXPECT_TRUE(view_.messages.empty());
 }
 
 TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
@@ -183,20 +250,22 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
     ++scans;
     form.Command1_Click();  // a second click while busy does nothing
     tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
-    form.FolderChanged();  // nor does the disk change File1 under the scan: it shows after
+    drives_.insert(drives_.begin(), {(temp_.path() / "stick").native(), "STICK"});
+    form.FolderChanged();  // nor do the disk and the drives change the lists under the scan: they show after
     form.Drive1_Refresh();
+    EXPECT_EQ(view_.files.size() + view_.drives.size(), 2u + 4u);
   };
   form.Command1_Click();
   EXPECT_EQ(scans, 1);
   EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "OWN.MAP"}));
+  EXPECT_EQ(drives_.at(view_.drive).root, disk_.native());
   view_.during_scan = nullptr;
   EXPECT_EQ(view_.busy_log, "on off");
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_TRUE(view_.progress.empty());  // over before progress would say anything
-  const std::string report = Report(card_);
-  EXPECT_EQ(report, scan::ReportHeaderText(maps_.native(), 2) +
-                        "* klin.map              : City, \r\n"
-                        "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n");
+  EXPECT_EQ(Report(card_), scan::ReportHeaderText(maps_.native(), 2) +
+                              "* klin.map              : City, \r\n"
+                              "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n");
 
   // A slow scan shows its progress until it ends, and a failure until its message is read.
   using Call = platform::ReportFault::Call;
@@ -222,122 +291,74 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
 }
 
 TEST_F(Form1Test, ListsFollowTheFolderOnDisk) {
+  // A map added to the folder watched as soon as the watch begins, before the listing.
+  view_.on_watch = [&] { tools::WriteFile(fs::path(view_.watched) / "NEW.MAP", tools::MapBytes({5})); };
   Form1& form = Load();
+  EXPECT_EQ(view_.files.size(), 3u);
   const std::size_t maps_row = view_.folder;
-  tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
   fs::rename(maps_ / "OWN.MAP", maps_ / "ZED.MAP");
   fs::create_directory(maps_ / "added");
   form.FolderChanged();
   EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "ZED.MAP"}));
   EXPECT_EQ(view_.folders.back(), (FolderRow{"more", static_cast<int>(maps_row) + 1, false}));
   EXPECT_EQ(view_.folders[maps_row + 1], (FolderRow{"added", static_cast<int>(maps_row) + 1, false}));
-  view_.text1 = Utf8(card_);
-  form.Command1_Click();
-  EXPECT_EQ(Report(card_).rfind(scan::ReportHeaderText(maps_.native(), 3), 0), 0u);
 
   // A folder removed is no longer offered, even to a double-click that comes first.
   fs::remove(maps_ / "added");
-  form.Dir1_Open(maps_row + 1);
+  Open(maps_row + 1);
   EXPECT_EQ(view_.folders.size(), maps_row + 2);
   EXPECT_EQ(view_.folders.back().text, "more");
   EXPECT_EQ(form.dir1_path(), maps_.native());
 
   // The folder shown goes: the lists move up to the nearest folder left, without a word.
-  form.Dir1_Open(maps_row + 1);
+  Open(maps_row + 1);
   fs::remove(maps_ / "more");
   form.FolderChanged();
   EXPECT_EQ(form.dir1_path(), maps_.native());
   fs::current_path(old_cwd_);
   fs::remove_all(maps_);
   form.FolderChanged();
-  EXPECT_EQ(form.file1_path(), maps_.parent_path().native());
-  EXPECT_TRUE(view_.files.empty());
-  EXPECT_TRUE(view_.messages.empty());
+  EXPECT_EQ(Lists(), "0 of 4: " + Utf8(maps_.parent_path()));
 }
 
-TEST_F(Form1Test, OpeningAFolderMovesBothLists) {
+TEST_F(Form1Test, ListsFollowTheDrivesAndTheirMedia) {
   Form1& form = Load();
-  const std::size_t maps_row = view_.folder;
-  fs::create_directory(maps_ / "more" / "deep");
-  tools::WriteFile(maps_ / "more" / "DEEP.MAP", "");
-  form.Dir1_Open(maps_row + 1);
-  EXPECT_EQ(form.dir1_path(), (maps_ / "more").native());
-  EXPECT_EQ(form.file1_path(), (maps_ / "more").native());
-  EXPECT_EQ(view_.files, std::vector<std::string>{"DEEP.MAP"});
-  EXPECT_EQ(view_.folders[view_.folder], (FolderRow{"more", static_cast<int>(maps_row) + 1, true}));
-  EXPECT_EQ(view_.folders.back(), (FolderRow{"deep", static_cast<int>(maps_row) + 2, false}));
-  form.Dir1_Open(maps_row);
-  EXPECT_EQ(form.file1_path(), maps_.native());
-  EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "OWN.MAP"}));
-}
-
-TEST_F(Form1Test, DrivesRememberTheirFolderAndNotReadyFallsBackHome) {
-  Form1& form = Load();
-  form.Drive1_Change(2);  // card
-  EXPECT_EQ(view_.files, std::vector<std::string>{"CARD.MAP"});
-  form.Drive1_Change(1);  // usb: no medium
-  EXPECT_EQ(view_.messages, std::vector<std::string>{"Drive not ready."});
-  EXPECT_EQ(view_.drive, 0u);  // the drive that holds home, at its last folder
-  EXPECT_EQ(form.file1_path(), maps_.native());
-
-  // A last folder that has gone since leaves the drive at its root.
-  form.Dir1_Open(view_.folder + 1);  // maps/more
-  form.Drive1_Change(2);
-  fs::remove_all(maps_ / "more");
-  form.Drive1_Change(0);
-  EXPECT_EQ(form.dir1_path(), disk_.native());
-  EXPECT_EQ(view_.messages.size(), 1u);
-
+  Pick(2);
+  Pick(1);  // usb: no medium; home's drive, at its last folder
+  EXPECT_EQ(Lists(), "0 of 4: " + Utf8(maps_) + " | Drive not ready.");
+  Open(RowOf("more"));  // a last folder that has gone since leaves the drive at its root
+  Pick(2);
+  fs::remove(maps_ / "more");
+  Pick(0);
+  EXPECT_EQ(Lists(), "0 of 4: " + Utf8(disk_));
+  Pick(2);
 #ifndef _WIN32
-  form.Drive1_Change(2);
   // Home on the chosen drive, or on another with no medium: one message, and the lists stay together.
   for (const fs::path& home : {usb_ / "home", cdrom_ / "home"}) {
     tools::ScopedEnvironment variable("HOME", home.string());
-    view_.messages.clear();
-    form.Drive1_Change(1);
-    EXPECT_EQ(view_.messages, std::vector<std::string>{"Drive not ready."}) << home;
-    EXPECT_EQ(view_.drive, 2u);
-    EXPECT_EQ(form.file1_path(), card_.native());
+    Pick(1);
+    EXPECT_EQ(Lists(), "2 of 4: " + Utf8(card_) + " | Drive not ready.") << home;
   }
 #endif
-}
-
-TEST_F(Form1Test, ListsLeaveADriveThatGoes) {
-  Form1& form = Load();
-  form.Drive1_Change(2);  // card
-  drives_.push_back({(temp_.path() / "stick").native(), "STICK"});
+  const fs::path stick = temp_.path() / "stick";
+  drives_.insert(drives_.begin(), {stick.native(), "STICK"});  // ahead of the card
   form.Drive1_Refresh();
-  EXPECT_EQ(view_.drives.size(), 5u);
-  EXPECT_EQ(view_.drive, 2u);
-  EXPECT_EQ(form.file1_path(), card_.native());
+  EXPECT_EQ(Lists(), "3 of 5: " + Utf8(card_));
 
-  drives_.erase(drives_.begin() + 2);  // the card is taken out: the lists go home
-  form.Drive1_Refresh();
-  EXPECT_EQ(view_.drives.size(), 4u);
-  EXPECT_EQ(view_.drive, 0u);
-  EXPECT_EQ(form.file1_path(), maps_.native());
-  EXPECT_TRUE(view_.messages.empty());
-
-  // A drive that stays listed while its medium goes (a card reader, a disc drive).
-  drives_.insert(drives_.begin() + 2, {card_.native(), ""});
-  form.Drive1_Refresh();
-  form.Drive1_Change(2);
-  fs::remove_all(card_);
-  form.Drive1_Refresh();
-  EXPECT_EQ(view_.drive, 0u);
-  EXPECT_EQ(form.file1_path(), maps_.native());
-  EXPECT_TRUE(view_.messages.empty());
-
-  // Gone before a scan noticed: the drive is not ready, no map is missing.
-  fs::create_directories(card_);
-  tools::WriteFile(card_ / "CARD.MAP", tools::MapBytes({5}));
-  form.Drive1_Change(2);
+  // A medium gone before a scan noticed: the drive is not ready, no map is missing.
   fs::remove_all(card_);
   view_.text1 = Utf8(home_folder_);
   form.Command1_Click();
-  EXPECT_EQ(view_.messages, std::vector<std::string>{"Drive not ready."});
-  EXPECT_EQ(view_.drive, 0u);
-  EXPECT_EQ(form.file1_path(), maps_.native());
+  EXPECT_EQ(Lists(), "1 of 5: " + Utf8(disk_) + " | Drive not ready.");
+  // A drive that stays listed while its medium goes (a card reader, a disc drive), and one taken out.
+  for (const fs::path& root : {usb_, stick}) {
+    fs::create_directory(root);
+    Pick(root == usb_ ? 2 : 0);
+    fs::remove(root);
+    if (root == stick) drives_.erase(drives_.begin());
+    form.Drive1_Refresh();
+    EXPECT_EQ(Lists(), (root == usb_ ? "1 of 5: " : "0 of 4: ") + Utf8(disk_));
+  }
 }
 
 TEST(Form1Text, LongWordsWrapAndNamesKeepToOneLine) {
