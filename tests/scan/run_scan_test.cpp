@@ -102,8 +102,9 @@ TEST_F(RunScanTest, WritesTheWholeReportInPlaceOfTheOld) {
 TEST_F(RunScanTest, ReportGoesToTheTrimmedFolderOrElseHome) {
   AddMap("KLIN.MAP", {9});
   const std::string report = Header(1) + "* KLIN.MAP              : Ocean, \r\n";
-  std::vector<std::pair<std::string, fs::path>> cases = {
-      {reports_.string(), reports_}, {reports_.string() + kSep, reports_}, {"  " + reports_.string() + kSep + " ", reports_}};
+  std::vector<std::pair<std::string, fs::path>> cases = {{reports_.string(), reports_},
+                                                         {reports_.string() + kSep + "/", reports_},
+                                                         {"  " + reports_.string() + kSep + " ", reports_}};
 #ifdef _WIN32
   const tools::ScopedDocumentsFolder documents(home_);  // the system's answer, not a path built from the profile
 #endif
@@ -115,6 +116,7 @@ TEST_F(RunScanTest, ReportGoesToTheTrimmedFolderOrElseHome) {
     SCOPED_TRACE(text);
     fs::remove(reports_ / "GroundStyles.txt");
     fs::remove(home_ / "GroundStyles.txt");
+    EXPECT_EQ(ResolveReportFolder(platform::FromUtf8(text)), (folder / "").native());  // as messages name it
     ASSERT_TRUE(Scan(text).ok());
     EXPECT_EQ(tools::ReadFile(folder / "GroundStyles.txt"), report);
     EXPECT_EQ(fs::exists(reports_ / "GroundStyles.txt"), folder == reports_);
