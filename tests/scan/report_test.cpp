@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "map_writer.h"
 #include "summary.h"
-#include "scan/text.h"
 
 namespace scan {
 namespace {
@@ -15,31 +12,6 @@ using platform::FromUtf8;
 
 std::optional<std::string> Line(const std::string& name, const MapSummary& summary) {
   return FormatMapLine(FromUtf8(name), summary, TerrainCatalogue());
-}
-
-TEST(Text, TrimsSpacesOnlyAndWritesNumbersWithASignPosition) {
-  EXPECT_EQ(TrimSpaces(std::string("  D:\\Reports  ")), "D:\\Reports");
-  for (const std::string kept : {"\t a b \t", "\r\n a \n", "\v\f"}) EXPECT_EQ(TrimSpaces(kept), kept);
-  EXPECT_EQ(TrimSpaces(std::string("    ")), "");
-  EXPECT_EQ(SignedNumberText(0), " 0");
-  EXPECT_EQ(SignedNumberText(40000), " 40000");
-  EXPECT_EQ(SignedNumberText(-7), "-7");
-}
-
-TEST(Names, TerrainAndStockMapNamesAreTheGamesOwn) {
-  const char* const terrain[] = {"Clear ", "City",       "Airfield",         "Forest",        "Bocage", "Hill",
-                                 "Mountain", "Sand",     "Swamp",            "Ocean",         "River",  "Fortification",
-                                 "Port",   "Stream",     "Escarpment",       "Impassable River", "Rough"};
-  const TerrainCatalogue catalogue;
-  for (int code = 0; code < kTerrainCodeCount; ++code) EXPECT_EQ(catalogue.TerrainName(code), terrain[code]);
-  std::istringstream stock(
-      "ARRACT CAEN CHIR CIECHANO DESSAU DUNKIRK GREECE KANEV KISHINEV KLIN KONRAD LENIN LILLEHAM MADRID MALTA METZ "
-      "NORDWIND NOVGOROD OAKRIDGE PROKHORV PTOBRUK RATOBRUK SALERNO SAVANNAH SEDAN SEELOW SOUMUSSA STLO TOBRUK "
-      "VIIPURI VOLOKOL WINDSOR");
-  std::vector<std::string> expected;
-  for (std::string name; stock >> name;) expected.push_back(name + ".MAP");
-  EXPECT_EQ(std::vector<std::string>(kStockMapList.begin(), kStockMapList.end()), expected);
-  for (const std::string& name : expected) EXPECT_TRUE(IsStockMap(FromUtf8(name))) << name;
 }
 
 TEST(IsStockMap, IgnoresCaseAndSurroundingSpaces) {
