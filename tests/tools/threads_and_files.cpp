@@ -4,45 +4,40 @@
 #include <windows.h>
 #include <tlhelp32.h>
 #else
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #endif
 
+#include <iterator>
 #include <thread>
 
 namespace tools {
 
 std::string ThreadsAndFiles() {
   std::thread([] {}).join();  // ThreadSanitizer adds a thread of its own at the first one started
-  std::size_t threads = 0, files = 0;
+  unsigned long threads = 0, files = 0;
 #ifdef _WIN32
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (bool more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+  THREADENTRY32 entry{sizeof entry};
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
     threads += entry.th32OwnerProcessID == GetCurrentProcessId();
   }
   CloseHandle(snapshot);
-  DWORD handles = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &handles);
-  files = handles;
+  GetProcessHandleCount(GetCurrentProcess(), &files);
 #else
-  namespace fs = std::filesystem;
-  // A joined thread has begun to exit: the kernel flags it PF_EXITING (the
-  // ninth field of its stat line) before join returns, and lists it until later.
-  constexpr unsigned long kExiting = 0x4;
-  for (const fs::directory_entry& task : fs::directory_iterator("/proc/self/task")) {
-    std::ifstream stat(task.path() / "stat");
-    std::string line, field;
-    if (!std::getline(stat, line)) continue;  // gone meanwhile
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    for (int i = 3; i < 9; ++i) fields >> field;  // state to tpgid; the name before may hold spaces
-    unsigned long flags = 0;
-    fields >> flags;
-    threads += (flags & kExiting) == 0;
+  // A joined thread has begun to exit: the kernel flags it PF_EXITING (4, in
+  // the ninth field of its stat line) before the join returns, but may list it
+  // a while longer.
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    std::string stat;
+    std::getline(std::ifstream(task.path() / "stat"), stat);
+    unsigned long flags = 4;  // gone meanwhile; the name before the fields may hold spaces
+    if (stat.rfind(')') != std::string::npos) std::sscanf(&stat[stat.rfind(')') + 1], " %*c%*d%*d%*d%*d%*d%lu", &flags);
+    threads += (flags & 4) == 0;
   }
-  for (auto entry = fs::directory_iterator("/proc/self/fd"); entry != fs::directory_iterator(); ++entry) ++files;
+  namespace fs = std::filesystem;
+  files = static_cast<unsigned long>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
 #endif
   return std::to_string(threads) + " threads, " + std::to_string(files) + " files";
 }
