@@ -26,12 +26,10 @@ TEST(Drives, MountTableGivesRootAndBrowsedVolumes) {
 
 TEST(Drives, PathBelongsToTheDeepestRootThatHoldsIt) {
   const std::vector<Drive> drives = {{"/", ""}, {"/home", ""}, {"/media/usb", ""}};
-  EXPECT_EQ(DriveIndexOf(drives, "/"), 0u);
-  EXPECT_EQ(DriveIndexOf(drives, "/etc"), 0u);
-  EXPECT_EQ(DriveIndexOf(drives, "/home"), 1u);
-  EXPECT_EQ(DriveIndexOf(drives, "/home/ann/"), 1u);
-  EXPECT_EQ(DriveIndexOf(drives, "/homework"), 0u);
-  EXPECT_EQ(DriveIndexOf(drives, "/media/usb/maps"), 2u);
+  for (const auto& [path, index] : {std::pair("/", 0u), {"/etc", 0u}, {"/home", 1u}, {"/home/ann/", 1u},
+                                    {"/homework", 0u}, {"/media/usb/maps", 2u}}) {
+    EXPECT_EQ(DriveIndexOf(drives, path), index) << path;
+  }
   EXPECT_EQ(DriveIndexOf({{"/media/usb", ""}}, "/etc"), 1u);
 }
 
