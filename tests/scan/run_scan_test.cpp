@@ -137,9 +137,9 @@ TEST_F(RunScanTest, ManyReadsInFlightWriteWhatOneAtATimeWrites) {
   selection.SetSelected(4, false);
   ASSERT_TRUE(Scan(reports_.string(), selection, 1).ok());
   const std::string one_at_a_time = tools::ReadFile(reports_ / "GroundStyles.txt");
-  const std::string threads_and_files = tools::ThreadsAndFiles();
   for (int reads_in_flight : {2, 5, kReadsInFlight}) {
     SCOPED_TRACE(reads_in_flight);
+    const std::string threads_and_files = tools::ThreadsAndFiles();
     ASSERT_TRUE(Scan(reports_.string(), selection, reads_in_flight).ok());
     EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), one_at_a_time);
     EXPECT_EQ(tools::ThreadsAndFiles(), threads_and_files);

@@ -19,9 +19,15 @@ std::string ThreadsAndFiles() {
   unsigned long threads = 0, files = 0;
 #ifdef _WIN32
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 entry{sizeof entry};
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
   for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    threads += entry.th32OwnerProcessID == GetCurrentProcessId();
+    if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+    // A joined thread has ended, but the system may list it a while longer.
+    const HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+    DWORD code = 0;
+    threads += thread != nullptr && GetExitCodeThread(thread, &code) && code == STILL_ACTIVE;
+    if (thread != nullptr) CloseHandle(thread);
   }
   CloseHandle(snapshot);
   GetProcessHandleCount(GetCurrentProcess(), &files);
