@@ -15,16 +15,7 @@ std::optional<std::string> Line(const std::string& name, const MapSummary& summa
   return FormatMapLine(FromUtf8(name), summary, TerrainCatalogue());
 }
 
-TEST(IsStockMap, IgnoresCaseAndSurroundingSpaces) {
-  for (const char* name : {"ARRACT.MAP", "arract.map", "  Windsor.Map ", "VOLOKOL.MAP"}) {
-    EXPECT_TRUE(IsStockMap(FromUtf8(name))) << name;
-  }
-  for (const char* name : {"ARRACT.MAP.MAP", "ARRACT", "\tARRACT.MAP", ""}) {
-    EXPECT_FALSE(IsStockMap(FromUtf8(name))) << name;
-  }
-}
-
-TEST(FormatMapLine, PadsNamesOfUpTo22CharactersAndListsSelectedTerrainInCodeOrderOrNothing) {
+TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTerrainInOrder) {
   const std::string name22 = "ABCDEFGHIJKLMNOPQR.MAP", name23 = "ARRACT.MAP" + std::string(13, ' ');
   const std::tuple<std::string, MapSummary, std::optional<std::string>> cases[] = {
       {"ARRACT.MAP", Summary({0, 1}), "* ARRACT.MAP            : Clear , City, "},
@@ -35,7 +26,13 @@ TEST(FormatMapLine, PadsNamesOfUpTo22CharactersAndListsSelectedTerrainInCodeOrde
       {"A.MAP", Summary({16, 0, 8, 15}), "  A.MAP                 : Clear , Swamp, Impassable River, Rough, "},
       {"A.MAP", Summary({}), std::nullopt},
       {"NEW\nLINE.MAP", Summary({}, true), "  NEW?LINE.MAP          : Unknown Groundstyle found"},
-      {"TAB\tCR\r.MAP", Summary({1}), "  TAB?CR?.MAP           : City, "},
+      // A stock map is known without regard to case and surrounding spaces, but a tab is part of its name.
+      {"arract.map", Summary({1}), "* arract.map            : City, "},
+      {"  Windsor.Map ", Summary({1}), "*   Windsor.Map         : City, "},
+      {"ARRACT.MAP.MAP", Summary({1}), "  ARRACT.MAP.MAP        : City, "},
+      {"ARRACT", Summary({1}), "  ARRACT                : City, "},
+      {"\tARRACT.MAP", Summary({1}), "  ?ARRACT.MAP           : City, "},
+      {"CR\r.MAP", Summary({1}), "  CR?.MAP               : City, "},
       {"DEL\x7F.MAP", Summary({1}), "  DEL?.MAP              : City, "},
 #ifndef _WIN32  // Windows counts UTF-16 units and writes the code page (see the Windows suite)
       // 21 characters, 24 bytes in UTF-8, padded by characters; a byte that is not UTF-8 counts as one.
