@@ -13,28 +13,28 @@ namespace platform {
 
 namespace {
 
-enum class Kind { kFile, kFolder, kOther };
+enum class EntryType { kFile, kFolder, kOther };
 
-Kind KindOf(int dir_fd, const dirent& entry) {
+EntryType TypeOf(int dir_fd, const dirent& entry) {
   switch (entry.d_type) {
     case DT_REG:
-      return Kind::kFile;
+      return EntryType::kFile;
     case DT_DIR:
-      return Kind::kFolder;
+      return EntryType::kFolder;
     case DT_LNK:
     case DT_UNKNOWN: {
       struct stat info {};
-      if (::fstatat(dir_fd, entry.d_name, &info, 0) != 0) return Kind::kOther;  // e.g. a dangling link
-      if (S_ISREG(info.st_mode)) return Kind::kFile;
-      if (S_ISDIR(info.st_mode)) return Kind::kFolder;
-      return Kind::kOther;
+      if (::fstatat(dir_fd, entry.d_name, &info, 0) != 0) return EntryType::kOther;  // e.g. a dangling link
+      if (S_ISREG(info.st_mode)) return EntryType::kFile;
+      if (S_ISDIR(info.st_mode)) return EntryType::kFolder;
+      return EntryType::kOther;
     }
     default:
-      return Kind::kOther;
+      return EntryType::kOther;
   }
 }
 
-Status List(const NativeString& folder, Kind wanted, bool (*accept)(const NativeString&),
+Status List(const NativeString& folder, EntryType wanted, bool (*accept)(const NativeString&),
             std::vector<NativeString>* names) {
   names->clear();
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -43,7 +43,7 @@ Status List(const NativeString& folder, Kind wanted, bool (*accept)(const Native
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] == '.') continue;  // hidden, and "." and ".."
     NativeString name = entry->d_name;
-    if (accept(name) && KindOf(::dirfd(dir), *entry) == wanted) names->push_back(std::move(name));
+    if (accept(name) && TypeOf(::dirfd(dir), *entry) == wanted) names->push_back(std::move(name));
     errno = 0;
   }
   const int error = errno;
@@ -58,11 +58,11 @@ bool AnyName(const NativeString&) { return true; }
 }  // namespace
 
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, Kind::kFile, MatchesMapPattern, names);
+  return List(folder, EntryType::kFile, MatchesMapPattern, names);
 }
 
 Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, Kind::kFolder, AnyName, names);
+  return List(folder, EntryType::kFolder, AnyName, names);
 }
 
 }  // namespace platform

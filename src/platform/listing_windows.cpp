@@ -11,9 +11,9 @@ namespace platform {
 
 namespace {
 
-enum class Kind { kFile, kFolder };
+enum class EntryType { kFile, kFolder };
 
-Status List(const NativeString& folder, Kind wanted, std::vector<NativeString>* names) {
+Status List(const NativeString& folder, EntryType wanted, std::vector<NativeString>* names) {
   names->clear();
   NativeString pattern = folder;
   if (!pattern.empty() && pattern.back() != kSeparator && pattern.back() != L'/') pattern += kSeparator;
@@ -32,7 +32,7 @@ Status List(const NativeString& folder, Kind wanted, std::vector<NativeString>* 
     if (name == L"." || name == L"..") continue;
     if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     const bool is_folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (wanted == Kind::kFolder ? is_folder : (!is_folder && MatchesMapPattern(name))) names->push_back(name);
+    if (wanted == EntryType::kFolder ? is_folder : (!is_folder && MatchesMapPattern(name))) names->push_back(name);
   } while (FindNextFileW(find, &entry));
   const DWORD error = GetLastError();
   FindClose(find);
@@ -44,11 +44,11 @@ Status List(const NativeString& folder, Kind wanted, std::vector<NativeString>* 
 }  // namespace
 
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, Kind::kFile, names);
+  return List(folder, EntryType::kFile, names);
 }
 
 Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, Kind::kFolder, names);
+  return List(folder, EntryType::kFolder, names);
 }
 
 }  // namespace platform

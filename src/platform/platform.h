@@ -1,6 +1,8 @@
-// What differs between operating systems, in one place: the path text, the
-// separator, the user's folder that stands in for the first drive's root, the
-// report's text encoding, and the few file operations the scan needs.
+// Paths and text as the operating system holds them, and the file operations
+// the scan needs: the path text, the separator, the user's folder that stands
+// in for the first drive's root, the report's text encoding, the folder test,
+// reading the start of a file and the form of a file error. Listing folders,
+// drives and writing the report have headers of their own.
 #pragma once
 
 #include <cstddef>
@@ -34,10 +36,10 @@ NativeString FromAscii(std::string_view ascii);
 // The bytes a name takes in the report: unchanged on POSIX, the ANSI code page
 // on Windows (characters it cannot hold become '?').
 std::string ToReportText(const NativeString& text);
-// The number of characters of a name, as the report's name column counts them:
-// code points on POSIX (each byte that is not valid UTF-8 counts as one),
-// UTF-16 code units on Windows.
-std::size_t CharacterCount(const NativeString& text);
+// The width of a name in the report's name column: its code points on POSIX
+// (each byte that is not valid UTF-8 counts as one), its UTF-16 code units on
+// Windows.
+std::size_t ReportTextWidth(const NativeString& text);
 
 // True only for an existing folder (or a link to one); false for an empty path,
 // a file or a missing path.

@@ -62,7 +62,7 @@ std::string ToUtf8(const NativeString& text) {
 
 std::string ToReportText(const NativeString& text) { return text; }
 
-std::size_t CharacterCount(const NativeString& text) {
+std::size_t ReportTextWidth(const NativeString& text) {
   std::size_t count = 0;
   const unsigned char* bytes = Bytes(text);
   for (std::size_t i = 0; i < text.size(); ++count) {

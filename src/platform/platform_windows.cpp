@@ -66,7 +66,7 @@ std::string ToUtf8(const NativeString& text) { return ToCodePage(CP_UTF8, text);
 // The system's own conversion: characters the code page cannot hold become '?'.
 std::string ToReportText(const NativeString& text) { return ToCodePage(CP_ACP, text); }
 
-std::size_t CharacterCount(const NativeString& text) { return text.size(); }
+std::size_t ReportTextWidth(const NativeString& text) { return text.size(); }
 
 bool FolderExists(const NativeString& path) {
   // A name holding a NUL cannot exist; the system would see only its start.

@@ -1,4 +1,5 @@
-// Text conversions and system error texts shared by the Windows platform files.
+// Shared by the Windows platform files: the system's error texts, and keeping
+// drive errors quiet.
 #pragma once
 
 #include <string>

@@ -41,25 +41,17 @@ MapSummary SummarizeMap(std::span<const unsigned char> bytes, const TerrainSelec
 platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platform::NativeString& name,
                                 const TerrainSelection& selection, MapSummary* summary);
 
-// The most maps a scan reads at once. Reading a map is mostly waiting: on the
-// disk when the folder is not in the page cache (the first scan of a folder),
-// on the kernel when it is. Opening and reading 20,000 maps on two cores,
-// against one at a time: cached, 2 to 32 threads take 0.52 of the time and 48
-// or more lose some of that (0.6); uncached, 2 threads take 0.63, 8 take 0.32
-// and 32 take 0.26, with little gained beyond. 32 is the most that costs the
-// cached case nothing. A scan starts with one thread a core and adds threads
-// only while reads wait for the disk, as more threads than cores also make
-// the report wait for whichever is held up.
+// The most maps a scan reads at once: maps read from the disk gain up to about
+// this many, and cached maps lose nothing to it (see the README's benchmark).
 inline constexpr int kReadsInFlight = 32;
 
 // Receives the summary of map `index` of a list; a failure stops the reading.
 using TakeMap = std::function<platform::Status(std::size_t index, const MapSummary& summary)>;
 
-// Reads the maps `names` of `folder`, up to `reads_in_flight` at once (1: one
-// after another on the caller's thread), and hands each summary to `take` in
-// list order, one at a time, on any of its threads. Returns the first failure
-// in list order, of a read or of `take`; no thread of its own is left running
-// and no map open when it returns.
+// Reads the maps `names` of `folder`, up to `reads_in_flight` at once, as
+// RunInOrder does (ordered_reads.h), and hands each summary to `take` in list
+// order. Returns the first failure in list order, of a read or of `take`; no
+// map is left open when it returns.
 platform::Status ReadMapsInOrder(const platform::FolderFiles& folder, std::span<const platform::NativeString> names,
                                  const TerrainSelection& selection, int reads_in_flight, const TakeMap& take);
 

@@ -9,7 +9,11 @@ namespace scan {
 platform::NativeString ResolveReportFolder(const platform::NativeString& text) {
   platform::NativeString folder = TrimSpaces(text);
   if (!platform::FolderExists(folder)) return platform::ReportFallbackFolder();
-  if (folder.back() != platform::kSeparator) folder += platform::kSeparator;
+  // One separator at the end, however many were typed: messages name the
+  // report by this path.
+  const auto is_separator = [](platform::NativeChar c) { return c == platform::kSeparator || c == '/'; };
+  while (folder.size() > 1 && is_separator(folder.back())) folder.pop_back();
+  if (!is_separator(folder.back())) folder += platform::kSeparator;
   return folder;
 }
 
@@ -58,7 +62,7 @@ std::optional<std::string> FormatMapLine(const platform::NativeString& name, con
                                          const TerrainCatalogue& catalogue) {
   if (summary.found.none() && !summary.unknown) return std::nullopt;
   std::string line;
-  const std::size_t length = platform::CharacterCount(name);
+  const std::size_t length = platform::ReportTextWidth(name);
   if (length <= kMapNameWidth) {
     line += IsStockMap(name) ? "* " : "  ";
     line += ReportName(name);

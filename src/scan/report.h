@@ -32,7 +32,7 @@ inline constexpr std::array<std::string_view, 32> kStockMapList = {
 inline constexpr std::size_t kMapNameWidth = 22;
 inline constexpr std::size_t kMapLineColumn = 24;
 
-// The folder the report goes to, ending in the separator: the trimmed text when
+// The folder the report goes to, ending in one separator: the trimmed text when
 // it names an existing folder, else the platform's stand-in for the first drive's root.
 platform::NativeString ResolveReportFolder(const platform::NativeString& text);
 

@@ -1,4 +1,4 @@
-// One press of "Check mapfiles": read every listed map and write GroundStyles.txt.
+// A scan: read every listed map and write GroundStyles.txt.
 #pragma once
 
 #include <functional>

@@ -10,14 +10,11 @@ namespace scan {
 
 inline constexpr int kTerrainCodeCount = 17;  // codes 0 to 16
 
-// True for the known codes 0..16; every other value is an unknown code.
-constexpr bool IsKnownCode(int code) { return code >= 0 && code < kTerrainCodeCount; }
-
 // The display name of each known code, indexed by code. The report prints these.
 class TerrainCatalogue {
  public:
-  // The built-in names, "Clear " (with its trailing space) to "Rough"; the
-  // window replaces them with its check-box captions.
+  // The built-in names, "Clear " (with its trailing space) to "Rough", which
+  // SetTerrainName may replace.
   TerrainCatalogue();
 
   // The display name of a known code.

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <tuple>
 
-#include "map_writer.h"
 #include "summary.h"
-#include "scan/text.h"
 
 namespace scan {
 namespace {
@@ -17,74 +15,33 @@ std::optional<std::string> Line(const std::string& name, const MapSummary& summa
   return FormatMapLine(FromUtf8(name), summary, TerrainCatalogue());
 }
 
-TEST(Text, TrimsSpacesOnlyAndWritesNumbersWithASignPosition) {
-  EXPECT_EQ(TrimSpaces(std::string("  D:\\Reports  ")), "D:\\Reports");
-  for (const std::string kept : {"\t a b \t", "\r\n a \n", "\v\f"}) EXPECT_EQ(TrimSpaces(kept), kept);
-  EXPECT_EQ(TrimSpaces(std::string("    ")), "");
-  EXPECT_EQ(SignedNumberText(0), " 0");
-  EXPECT_EQ(SignedNumberText(40000), " 40000");
-  EXPECT_EQ(SignedNumberText(-7), "-7");
-}
-
-TEST(Names, TerrainAndStockMapNamesAreTheGamesOwn) {
-  const char* const terrain[] = {"Clear ", "City",       "Airfield",         "Forest",        "Bocage", "Hill",
-                                 "Mountain", "Sand",     "Swamp",            "Ocean",         "River",  "Fortification",
-                                 "Port",   "Stream",     "Escarpment",       "Impassable River", "Rough"};
-  const TerrainCatalogue catalogue;
-  for (int code = 0; code < kTerrainCodeCount; ++code) EXPECT_EQ(catalogue.TerrainName(code), terrain[code]);
-  std::istringstream stock(
-      "ARRACT CAEN CHIR CIECHANO DESSAU DUNKIRK GREECE KANEV KISHINEV KLIN KONRAD LENIN LILLEHAM MADRID MALTA METZ "
-      "NORDWIND NOVGOROD OAKRIDGE PROKHORV PTOBRUK RATOBRUK SALERNO SAVANNAH SEDAN SEELOW SOUMUSSA STLO TOBRUK "
-      "VIIPURI VOLOKOL WINDSOR");
-  std::vector<std::string> expected;
-  for (std::string name; stock >> name;) expected.push_back(name + ".MAP");
-  EXPECT_EQ(std::vector<std::string>(kStockMapList.begin(), kStockMapList.end()), expected);
-  for (const std::string& name : expected) EXPECT_TRUE(IsStockMap(FromUtf8(name))) << name;
-}
-
-TEST(IsStockMap, IgnoresCaseAndSurroundingSpaces) {
-  for (const char* name : {"ARRACT.MAP", "arract.map", "  Windsor.Map ", "VOLOKOL.MAP"}) {
-    EXPECT_TRUE(IsStockMap(FromUtf8(name))) << name;
-  }
-  for (const char* name : {"ARRACT.MAP.MAP", "ARRACT", "\tARRACT.MAP", ""}) {
-    EXPECT_FALSE(IsStockMap(FromUtf8(name))) << name;
-  }
-}
-
-TEST(FormatMapLine, MatchesTheReferenceExamples) {
-  EXPECT_EQ(Line("ARRACT.MAP", Summary({0, 1})), "* ARRACT.MAP            : Clear , City, ");
-  EXPECT_EQ(Line("MYMAP.MAP", Summary({3}, true)), "  MYMAP.MAP             : Forest, Unknown Groundstyle found");
-  EXPECT_EQ(Line("ABCDEFGHIJKLMNOPQRSTUV.MAP", Summary({5})), "ABCDEFGHIJKLMNOPQRSTUV.MAP: Hill, ");
-}
-
-TEST(FormatMapLine, ColumnHoldsUpToTwentyTwoCharacters) {
-  const std::string name22 = "ABCDEFGHIJKLMNOPQR.MAP";
-  EXPECT_EQ(Line(name22, Summary({16})), "  " + name22 + ": Rough, ");
-  EXPECT_EQ(Line("X" + name22, Summary({16})), "X" + name22 + ": Rough, ");
-  // 23 characters: no marker even for a stock map.
-  EXPECT_EQ(Line("ARRACT.MAP" + std::string(13, ' '), Summary({16})), "ARRACT.MAP" + std::string(13, ' ') + ": Rough, ");
-  // Leading spaces are part of the name; the stock test does not see them.
-  EXPECT_EQ(Line(" klin.map", Summary({9})), "*  klin.map             : Ocean, ");
-}
-
+TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTerrainInOrder) {
+  const std::string name22 = "ABCDEFGHIJKLMNOPQR.MAP", name23 = "ARRACT.MAP" + std::string(13, ' ');
+  const std::tuple<std::string, MapSummary, std::optional<std::string>> cases[] = {
+      {"ARRACT.MAP", Summary({0, 1}), "* ARRACT.MAP            : Clear , City, "},
+      {name22, Summary({16}), "  " + name22 + ": Rough, "},
+      {"X" + name22, Summary({16}), "X" + name22 + ": Rough, "},
+      {name23, Summary({16}), name23 + ": Rough, "},                 // no marker even for a stock map
+      {" klin.map", Summary({9}), "*  klin.map             : Ocean, "},  // the stock test does not see leading spaces
+      {"A.MAP", Summary({16, 0, 8, 15}), "  A.MAP                 : Clear , Swamp, Impassable River, Rough, "},
+      {"A.MAP", Summary({}), std::nullopt},
+      {"NEW\nLINE.MAP", Summary({}, true), "  NEW?LINE.MAP          : Unknown Groundstyle found"},
+      // A stock map is known without regard to case and surrounding spaces, but a tab is part of its name.
+      {"arract.map", Summary({1}), "* arract.map            : City, "},
+      {"  Windsor.Map ", Summary({1}), "*   Windsor.Map         : City, "},
+      {"ARRACT.MAP.MAP", Summary({1}), "  ARRACT.MAP.MAP        : City, "},
+      {"ARRACT", Summary({1}), "  ARRACT                : City, "},
+      {"\tARRACT.MAP", Summary({1}), "  ?ARRACT.MAP           : City, "},
+      {"CR\r.MAP", Summary({1}), "  CR?.MAP               : City, "},
+      {"DEL\x7F.MAP", Summary({1}), "  DEL?.MAP              : City, "},
 #ifndef _WIN32  // Windows counts UTF-16 units and writes the code page (see the Windows suite)
-TEST(FormatMapLine, CountsCharactersNotBytes) {
-  // 21 characters, 24 bytes in UTF-8: padded to the column by characters.
-  const std::string name = "\xC3\x9C" "bung\xE2\x82\xAC" "ABCDEFGHIJK.MAP";
-  EXPECT_EQ(Line(name, Summary({2})), "  " + name + " : Airfield, ");
-  // A byte that is not UTF-8 counts as one character and is written as it is.
-  const std::string raw = "\xFF" "ABCDEFGHIJKLMNOPQ.MAP";
-  EXPECT_EQ(Line(raw, Summary({2})), "  " + raw + ": Airfield, ");
-}
+      // 21 characters, 24 bytes in UTF-8, padded by characters; a byte that is not UTF-8 counts as one.
+      {"\xC3\x9C" "bung\xE2\x82\xAC" "ABCDEFGHIJK.MAP", Summary({2}),
+       "  \xC3\x9C" "bung\xE2\x82\xAC" "ABCDEFGHIJK.MAP : Airfield, "},
+      {"\xFF" "ABCDEFGHIJKLMNOPQ.MAP", Summary({2}), "  \xFF" "ABCDEFGHIJKLMNOPQ.MAP: Airfield, "},
 #endif
-
-TEST(FormatMapLine, ListsSelectedTerrainInCodeOrderOnOneLineOrNothing) {
-  EXPECT_EQ(Line("A.MAP", Summary({16, 0, 8, 15})),
-            "  A.MAP                 : Clear , Swamp, Impassable River, Rough, ");
-  EXPECT_EQ(Line("A.MAP", Summary({})), std::nullopt);
-  EXPECT_EQ(Line("NEW\nLINE.MAP", Summary({}, true)), "  NEW?LINE.MAP          : Unknown Groundstyle found");
-  EXPECT_EQ(Line("TAB\tCR\r.MAP", Summary({1})), "  TAB?CR?.MAP           : City, ");
-  EXPECT_EQ(Line("DEL\x7F.MAP", Summary({1})), "  DEL?.MAP              : City, ");
+  };
+  for (const auto& [name, summary, line] : cases) EXPECT_EQ(Line(name, summary), line) << name;
 }
 
 TEST(ReportHeader, HasEightLinesWithTheCount) {

@@ -14,10 +14,10 @@
 #include <functional>
 #include <optional>
 #include <random>
-#include <thread>
 
 #include "map_writer.h"
 #include "scan/report.h"
+#include "threads_and_files.h"
 
 namespace scan {
 namespace {
@@ -53,17 +53,6 @@ class RunScanTest : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-  }
-
-  // The process's threads and open files, where the system shows them.
-  static std::vector<std::string> ThreadsAndFiles() {
-#ifdef __linux__
-    std::thread([] {}).join();  // ThreadSanitizer adds a thread of its own at the first one started
-    return {std::to_string(Entries("/proc/self/task").size()) + " threads",
-            std::to_string(Entries("/proc/self/fd").size()) + " files"};
-#else
-    return {};
-#endif
   }
 
   tools::TempFolder temp_;
@@ -113,8 +102,9 @@ TEST_F(RunScanTest, WritesTheWholeReportInPlaceOfTheOld) {
 TEST_F(RunScanTest, ReportGoesToTheTrimmedFolderOrElseHome) {
   AddMap("KLIN.MAP", {9});
   const std::string report = Header(1) + "* KLIN.MAP              : Ocean, \r\n";
-  std::vector<std::pair<std::string, fs::path>> cases = {
-      {reports_.string(), reports_}, {reports_.string() + kSep, reports_}, {"  " + reports_.string() + kSep + " ", reports_}};
+  std::vector<std::pair<std::string, fs::path>> cases = {{reports_.string(), reports_},
+                                                         {reports_.string() + kSep + "/", reports_},
+                                                         {"  " + reports_.string() + kSep + " ", reports_}};
 #ifdef _WIN32
   const tools::ScopedDocumentsFolder documents(home_);  // the system's answer, not a path built from the profile
 #endif
@@ -126,6 +116,7 @@ TEST_F(RunScanTest, ReportGoesToTheTrimmedFolderOrElseHome) {
     SCOPED_TRACE(text);
     fs::remove(reports_ / "GroundStyles.txt");
     fs::remove(home_ / "GroundStyles.txt");
+    EXPECT_EQ(ResolveReportFolder(platform::FromUtf8(text)), (folder / "").native());  // as messages name it
     ASSERT_TRUE(Scan(text).ok());
     EXPECT_EQ(tools::ReadFile(folder / "GroundStyles.txt"), report);
     EXPECT_EQ(fs::exists(reports_ / "GroundStyles.txt"), folder == reports_);
@@ -146,12 +137,12 @@ TEST_F(RunScanTest, ManyReadsInFlightWriteWhatOneAtATimeWrites) {
   selection.SetSelected(4, false);
   ASSERT_TRUE(Scan(reports_.string(), selection, 1).ok());
   const std::string one_at_a_time = tools::ReadFile(reports_ / "GroundStyles.txt");
-  const std::vector<std::string> threads_and_files = ThreadsAndFiles();
   for (int reads_in_flight : {2, 5, kReadsInFlight}) {
     SCOPED_TRACE(reads_in_flight);
+    const std::string threads_and_files = tools::ThreadsAndFiles();
     ASSERT_TRUE(Scan(reports_.string(), selection, reads_in_flight).ok());
     EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"), one_at_a_time);
-    EXPECT_EQ(ThreadsAndFiles(), threads_and_files);
+    EXPECT_EQ(tools::ThreadsAndFiles(), threads_and_files);
   }
   EXPECT_EQ(busy_log_, "on offon offon offon off");
   EXPECT_EQ(maps_done_, names_.size());  // each map counted once, in list order
@@ -212,7 +203,7 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
     AddMap("A.MAP", {1});
     AddMap("B.MAP", {1});
     failure.arrange();
-    const std::vector<std::string> threads_and_files = ThreadsAndFiles();
+    const std::string threads_and_files = tools::ThreadsAndFiles();
     for (int run = 0; run < 3; ++run) {
       busy_log_.clear();
       std::optional<platform::ScopedReportFault> fault;
@@ -220,7 +211,7 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
       const platform::Status status = Scan(reports_.string());
       EXPECT_EQ(status.message().rfind(failure.message, 0), 0u) << status.message();
       EXPECT_EQ(busy_log_, "on off");
-      EXPECT_EQ(ThreadsAndFiles(), threads_and_files);
+      EXPECT_EQ(tools::ThreadsAndFiles(), threads_and_files);
     }
     if (fs::is_regular_file(report)) {
       EXPECT_EQ(tools::ReadFile(report), "old report");

@@ -42,28 +42,17 @@ class DriveC : public ::testing::Test {
   }
 };
 
-TEST_F(DriveC, ReportFolderIsTrimmedAndMayBeTheDriveRoot) {
-  fs::create_directories(L"C:\\reports");
-  tools::WriteFile(L"C:\\maps\\arract.map", tools::MapBytes({0, 1}, 4));
-  tools::WriteFile(L"C:\\maps\\OWN.MAP", tools::MapBytes({3, 77}, 5));
-  tools::WriteFile(L"C:\\maps\\PLAIN.MAP", tools::MapBytes({9}, 6));
-  const std::vector<NativeString> names = {L"arract.map", L"OWN.MAP", L"PLAIN.MAP"};
-  auto selection = scan::TerrainSelection::All();
-  selection.SetSelected(9, false);
-  const std::string expected = scan::ReportHeaderText(L"C:\\maps", 3) +
-                               "* arract.map            : Clear , City, \r\n"
-                               "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n";
-  for (const NativeString& text : {NativeString(L"  C:\\reports  "), NativeString(L"C:\\reports\\")}) {
-    fs::remove(L"C:\\reports\\GroundStyles.txt");
-    ASSERT_TRUE(Scan(text, L"C:\\maps", names, selection).ok());
-    EXPECT_EQ(tools::ReadFile(L"C:\\reports\\GroundStyles.txt"), expected);
-  }
-  EXPECT_EQ(scan::ResolveReportFolder(L" c:\\reports"), L"c:\\reports\\");
-  // A map at the drive's root is read through a doubled separator, C:\\ARRACT.MAP.
+// The report may go to the drive's root, typed with either separator, and a
+// map there is read through a doubled separator, C:\\ARRACT.MAP.
+TEST_F(DriveC, ReportAndMapsMayBeAtTheDriveRoot) {
   tools::WriteFile(L"C:\\ARRACT.MAP", tools::MapBytes({16}, 7));
-  ASSERT_TRUE(Scan(L"C:\\", L"C:\\", {L"ARRACT.MAP"}).ok());
-  EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"),
-            scan::ReportHeaderText(L"C:\\", 1) + "* ARRACT.MAP            : Rough, \r\n");
+  for (const NativeString& root : {NativeString(L"C:\\"), NativeString(L" C:/ ")}) {
+    EXPECT_EQ(scan::ResolveReportFolder(root), L"C:\\");
+    fs::remove(L"C:\\GroundStyles.txt");
+    ASSERT_TRUE(Scan(root, L"C:\\", {L"ARRACT.MAP"}).ok());
+    EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"),
+              scan::ReportHeaderText(L"C:\\", 1) + "* ARRACT.MAP            : Rough, \r\n");
+  }
 }
 
 TEST_F(DriveC, NamesAreWrittenInTheCodePageAndCountedInUtf16) {
@@ -122,6 +111,7 @@ TEST_F(DriveC, ReportIsNotWrittenThroughALinkNorOverAReadOnlyFile) {
       {"report held open", hold, ""},
       {"report held open, the disk fills", hold, cannot_write + platform::internal::WindowsErrorText(ERROR_DISK_FULL),
        platform::ReportFault{platform::ReportFault::Call::kWrite, 2}}};  // the second write: in place
+  std::string unarranged;  // the cases the system cannot arrange, skipped
   for (const Case& use : cases) {
     SCOPED_TRACE(use.what);
     SetUp();
@@ -130,7 +120,7 @@ TEST_F(DriveC, ReportIsNotWrittenThroughALinkNorOverAReadOnlyFile) {
     tools::WriteFile(report, "old report");
     tools::WriteFile(notes, "notes");
     if (!use.arrange()) {
-      std::cout << "[ SKIPPED  ] " << use.what << ": the system cannot arrange it (error " << GetLastError() << ")\n";
+      unarranged += std::string(use.what) + " (error " + std::to_string(GetLastError()) + ") ";
       continue;
     }
     const DWORD attributes = GetFileAttributesW(report.c_str());
@@ -148,6 +138,7 @@ TEST_F(DriveC, ReportIsNotWrittenThroughALinkNorOverAReadOnlyFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(L"C:\\reports"), fs::directory_iterator()), 2);
     SetFileAttributesW(report.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
+  if (!unarranged.empty()) GTEST_SKIP() << "the system cannot arrange " << unarranged;
 }
 
 // A scan that ends abruptly while it writes leaves no temporary: it is marked
