@@ -24,8 +24,8 @@ cpack_value() {
 }
 
 # check_program EXE WHAT: the Windows program's version resource and icon are
-# the project's: name, version "2.00" (fixed version 2.0.0.0), the comment,
-# and the globe in two 16-colour images.
+# the project's: name, version as CPack has it (and as fixed version
+# MAJOR.MINOR.PATCH.0), the comment, and the globe in two 16-colour images.
 check_program() {
   local resources fixed strings
   resources=$(x86_64-w64-mingw32-windres -i "$1" -O rc)

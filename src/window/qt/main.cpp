@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "groundstyles_version.h"
 #include "qt_window.h"
 
 int main(int argc, char** argv) {
