@@ -15,9 +15,9 @@ if [ "${1:-}" = --windows ]; then
   ensure_packages "${WINDOWS_PACKAGES[@]}"
   build_preset windows groundstyles_bench
   prepare_wine
-  wine build/windows/bench/groundstyles_bench.exe "$@"
+  wine "$(build_dir windows)/bench/groundstyles_bench.exe" "$@"
 else
   ensure_packages "${BUILD_PACKAGES[@]}"
   build_preset default groundstyles_bench
-  exec build/default/bench/groundstyles_bench "$@"
+  exec "$(build_dir default)/bench/groundstyles_bench" "$@"
 fi

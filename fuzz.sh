@@ -13,12 +13,13 @@ fi
 ensure_packages cmake make clang libclang-rt-14-dev
 build_preset fuzz
 
-corpus=build/fuzz/corpus/map_decode
+build=$(build_dir fuzz)
+corpus=$build/corpus/map_decode
 mkdir -p "$corpus" fuzz-out
 echo "== map_decode: ${seconds}s"
 # Inputs as long as a whole map and the three bytes that choose the selection,
 # grown from nothing from the start; what it finds is kept for the next run.
-build/fuzz/tests/fuzz/map_decode_fuzz -max_total_time="$seconds" -max_len=12613 -len_control=0 \
+"$build/tests/fuzz/map_decode_fuzz" -max_total_time="$seconds" -max_len=12613 -len_control=0 \
   -print_final_stats=1 -artifact_prefix=fuzz-out/map_decode- "$corpus" 2> fuzz-out/map_decode.log || {
   tail -n 40 fuzz-out/map_decode.log
   echo "fuzz.sh: map decoding failed; the input that did it is in fuzz-out/" >&2

@@ -5,13 +5,18 @@
 # build (CPack's configuration), not from this script.
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" dpkg-dev lintian nsis unzip icoutils file python3
+# The same builds as the tests', in the same folders.
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}" \
+  dpkg-dev lintian nsis unzip icoutils file python3
+linux_build=$(build_dir default)
+windows_build=$(build_dir windows)
 
 out=$PWD/build/packages
 rm -rf "$out"
 mkdir -p "$out"
 scratch=$(mktemp -d)
-on_exit+=("rm -rf '$scratch'")
+remove_scratch() { rm -rf "$scratch"; }
+on_exit+=(remove_scratch)
 
 fail() {
   echo "package.sh: $*" >&2
@@ -24,8 +29,8 @@ cpack_value() {
 }
 
 # check_program EXE WHAT: the Windows program's version resource and icon are
-# the project's: name, version "2.00" (fixed version 2.0.0.0), the comment,
-# and the globe in two 16-colour images.
+# the project's: name, version as CPack has it (and as fixed version
+# MAJOR.MINOR.PATCH.0), the comment, and the globe in two 16-colour images.
 check_program() {
   local resources fixed strings
   resources=$(x86_64-w64-mingw32-windres -i "$1" -O rc)
@@ -74,18 +79,18 @@ wine_state() {
 
 echo "== building"
 build_preset default
-(cd build/default && cpack -B "$out" > /dev/null)
+(cd "$linux_build" && cpack -B "$out" > /dev/null)
 build_preset windows
-(cd build/windows && cpack -B "$out" > /dev/null)
+(cd "$windows_build" && cpack -B "$out" > /dev/null)
 rm -rf "$out/_CPack_Packages"
 
-name=$(cpack_value build/windows CPACK_PACKAGE_NAME)
-version=$(cpack_value build/windows CPACK_PACKAGE_VERSION)
-major=$(cpack_value build/windows CPACK_PACKAGE_VERSION_MAJOR)
-minor=$(cpack_value build/windows CPACK_PACKAGE_VERSION_MINOR)
-patch=$(cpack_value build/windows CPACK_PACKAGE_VERSION_PATCH)
-windows_name=$(cpack_value build/windows CPACK_PACKAGE_FILE_NAME)
-deb=$out/$(cpack_value build/default CPACK_DEBIAN_PACKAGE_NAME)_${version}_amd64.deb
+name=$(cpack_value "$windows_build" CPACK_PACKAGE_NAME)
+version=$(cpack_value "$windows_build" CPACK_PACKAGE_VERSION)
+major=$(cpack_value "$windows_build" CPACK_PACKAGE_VERSION_MAJOR)
+minor=$(cpack_value "$windows_build" CPACK_PACKAGE_VERSION_MINOR)
+patch=$(cpack_value "$windows_build" CPACK_PACKAGE_VERSION_PATCH)
+windows_name=$(cpack_value "$windows_build" CPACK_PACKAGE_FILE_NAME)
+deb=$out/$(cpack_value "$linux_build" CPACK_DEBIAN_PACKAGE_NAME)_${version}_amd64.deb
 zip=$out/$windows_name.zip
 setup=$out/$windows_name-setup.exe
 for package in "$deb" "$zip" "$setup"; do

@@ -3,6 +3,8 @@
 #                              the program in FOLDER, so that its lists open there
 # ./run.sh --windows [FOLDER]  the same with groundstyles.exe under wine
 # Without FOLDER it opens a folder of generated sample maps in the build folder.
+source "$(dirname "$0")/scripts/common.sh"
+
 target=linux
 if [ "${1:-}" = --windows ]; then
   target=windows
@@ -14,31 +16,31 @@ if [ $# -gt 1 ]; then
 fi
 folder=${1:-}
 if [ -n "$folder" ]; then
-  if [ ! -d "$folder" ]; then
-    echo "run.sh: $folder is not a folder" >&2
+  # A relative FOLDER is taken from where the script was called.
+  folder=$(cd "$called_from" && cd "$folder" 2> /dev/null && pwd) || {
+    echo "run.sh: $1 is not a folder" >&2
     exit 2
-  fi
-  folder=$(cd "$folder" && pwd)  # before the set-up moves to the project folder
+  }
 fi
-
-source "$(dirname "$0")/scripts/common.sh"
 
 if [ "$target" = windows ]; then
   ensure_packages "${WINDOWS_PACKAGES[@]}"
   preset=windows
-  program=(wine "$PWD/build/windows/src/window/win32/groundstyles.exe")
-  mapgen=(wine build/windows/bench/groundstyles_mapgen.exe)
+  build=$(build_dir windows)
+  program=(wine "$build/src/window/win32/groundstyles.exe")
+  mapgen=(wine "$build/bench/groundstyles_mapgen.exe")
   wine_prefix
 else
   ensure_packages "${BUILD_PACKAGES[@]}"
   preset=default
-  program=("$PWD/build/default/src/window/qt/groundstyles")
-  mapgen=(build/default/bench/groundstyles_mapgen)
+  build=$(build_dir default)
+  program=("$build/src/window/qt/groundstyles")
+  mapgen=("$build/bench/groundstyles_mapgen")
 fi
 build_preset "$preset" groundstyles groundstyles_mapgen
 
 if [ -z "$folder" ]; then
-  folder=$PWD/build/$preset/sample-maps
+  folder=$build/sample-maps
   [ -d "$folder" ] || "${mapgen[@]}" "$folder" 40
 fi
 

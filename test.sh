@@ -8,32 +8,29 @@
 #                       Windows and runs them under wine
 source "$(dirname "$0")/scripts/common.sh"
 
+packages=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 case "${1:-}" in
   "")
     # CI builds with warnings as errors; otherwise the same build as ./run.sh.
     preset=default
     [ -n "${CI:-}" ] && preset=ci
-    ensure_packages "${BUILD_PACKAGES[@]}"
     ;;
-  --sanitize)
-    preset=sanitize
-    ensure_packages "${BUILD_PACKAGES[@]}"
-    ;;
-  --tsan)
-    preset=tsan
-    ensure_packages "${BUILD_PACKAGES[@]}"
-    ;;
+  --sanitize) preset=sanitize ;;
+  --tsan) preset=tsan ;;
   --windows)
     preset=windows
-    ensure_packages "${WINDOWS_PACKAGES[@]}"
-    ensure_display  # the window's own tests open windows
-    prepare_wine
+    packages=("${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}")
     ;;
   *)
     echo "usage: ./test.sh [--sanitize | --tsan | --windows]" >&2
     exit 2
     ;;
 esac
+ensure_packages "${packages[@]}"
+if [ "$preset" = windows ]; then
+  ensure_display  # the window's own tests open windows
+  prepare_wine
+fi
 
 build_preset "$preset"
 ctest --preset "$preset"

@@ -1,16 +1,21 @@
 # Shared by run.sh, test.sh, bench.sh, fuzz.sh and package.sh: installs
 # missing Debian packages, builds a CMake preset, sets up wine and a display.
-# Source it; it changes into the project folder.
+# Source it first; it changes into the project folder and leaves the folder
+# it was called from in $called_from.
 
 set -euo pipefail
+called_from=$PWD
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# The packages every Linux build needs (and a session bus for the window's tests).
-BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins desktop-file-utils appstream dbus-daemon)
+# The packages every Linux build needs, and those its tests need besides
+# (GoogleTest, the desktop's validators, a session bus for the window's tests).
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins)
+TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dbus-daemon)
 
-# And those the Windows cross-build and its runs under wine need (Xvfb for a
-# machine without a display).
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 xvfb)
+# Those the Windows cross-build and its runs under wine need (Xvfb for a
+# machine without a display), and GoogleTest's sources for its tests.
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb)
+WINDOWS_TEST_PACKAGES=(googletest)
 
 apt_updated=no
 
@@ -31,6 +36,16 @@ ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
+# build_dir PRESET: the preset's build folder, from the one binaryDir that
+# CMakePresets.json gives all presets.
+build_dir() {
+  local pattern
+  pattern=$(sed -n 's/^ *"binaryDir": "\(.*\)",\{0,1\}$/\1/p' CMakePresets.json)
+  [ "$(wc -l <<< "$pattern")" -eq 1 ] || { echo "CMakePresets.json should give one binaryDir" >&2; return 1; }
+  pattern=${pattern//'${sourceDir}'/$PWD}
+  echo "${pattern//'${presetName}'/$1}"
+}
+
 # build_preset PRESET [TARGET...]: configures (quick once done, and it picks
 # up changed presets) and builds what changed.
 build_preset() {
@@ -44,11 +59,11 @@ build_preset() {
   fi
 }
 
-# Commands to run when the script ends, last added first.
+# Functions to call when the script ends, last added first.
 on_exit=()
 run_on_exit() {
   local i
-  for ((i = ${#on_exit[@]} - 1; i >= 0; i--)); do eval "${on_exit[i]}"; done
+  for ((i = ${#on_exit[@]} - 1; i >= 0; i--)); do "${on_exit[i]}"; done
 }
 trap run_on_exit EXIT
 
@@ -58,17 +73,21 @@ ensure_display() {
   local number_file
   number_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$number_file" 2> /dev/null &
-  local pid=$!
-  on_exit+=("kill $pid 2> /dev/null || true")
+  xvfb_pid=$!
+  on_exit+=(stop_xvfb)
   for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
   DISPLAY=:$(cat "$number_file")
   export DISPLAY
   rm -f "$number_file"
 }
 
-# wine_prefix: the Windows installation wine keeps in build/windows/wineprefix.
+stop_xvfb() { kill "$xvfb_pid" 2> /dev/null || true; }
+
+# wine_prefix: the Windows installation wine keeps in the windows preset's
+# build folder, and the settings every run of wine here takes.
 wine_prefix() {
-  export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all
+  WINEPREFIX=$(build_dir windows)/wineprefix
+  export WINEPREFIX WINEDEBUG=-all
   # No .NET or HTML engine is needed, so wine does not offer to install them.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -d "$WINEPREFIX" ]; then
@@ -87,6 +106,7 @@ prepare_wine() {
   wineserver --kill 2> /dev/null || true
   wineserver --wait 2> /dev/null || true
   wineserver --persistent
-  on_exit+=("wineserver --kill 2> /dev/null || true")
+  on_exit+=(stop_wineserver)
   wine cmd /c exit > /dev/null 2>&1 < /dev/null || true
 }
+stop_wineserver() { wineserver --kill 2> /dev/null || true; }

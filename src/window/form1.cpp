@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "groundstyles_version.h"
 #include "platform/listing.h"
 #include "scan/run_scan.h"
 #include "scan/text.h"

@@ -2,9 +2,10 @@
 # Installs the build into a temporary prefix, checks that the program, its
 # desktop entry, icons and AppStream metainfo land where desktops look for
 # them, and validates the entry and metainfo with the desktop's own tools.
-#   check_install.sh BUILD_DIR
+#   check_install.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
+version=$2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
@@ -15,7 +16,7 @@ for file in "$prefix/bin/groundstyles" "$share/applications/groundstyles.desktop
             "$share/icons/hicolor/16x16/apps/groundstyles.png" "$share/icons/hicolor/32x32/apps/groundstyles.png"; do
   [ -f "$file" ] || { echo "not installed: ${file#"$prefix"/}"; exit 1; }
 done
-grep -q '<release version="2.00"' "$share/metainfo/org.groundstyles.Groundstyles.metainfo.xml"
+grep -qF "<release version=\"$version\"" "$share/metainfo/org.groundstyles.Groundstyles.metainfo.xml"
 
 validated=0
 if command -v desktop-file-validate > /dev/null; then

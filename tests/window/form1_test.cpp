@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "fake_drives.h"
+#include "groundstyles_version.h"
 #include "map_writer.h"
 #include "ordinary_user.h"
 #include "platform/report_file.h"
@@ -172,7 +173,8 @@ TEST_F(Form1Test, LoadOpensTheWorkingFolderAndRowsOpenedMoveTheLists) {
   view_.captions[4] = "Hedgerows";  // the name table is copied from the captions
   Load();
   EXPECT_EQ(view_.drives[0], platform::DriveDisplayName(drives_[0]));
-  EXPECT_EQ(view_.title, "PG2 - Ground Style Checker - version  2. 0. 0");
+  EXPECT_EQ(view_.title, "PG2 - Ground Style Checker - version  " + std::to_string(GROUNDSTYLES_VERSION_MAJOR) + ". " +
+                             std::to_string(GROUNDSTYLES_VERSION_MINOR) + ". " + std::to_string(GROUNDSTYLES_VERSION_PATCH));
   EXPECT_EQ(view_.label3,
             "NB: This tool will check for groundstyles in PG2 *.MAP files only.Allthough other SSI-games has *.MAP "
             "files too, they have other recordlayout, which is not supported.");

@@ -2,6 +2,7 @@
 #include <QIcon>
 
 #include "form1.h"
+#include "groundstyles_version.h"
 #include "qt_window.h"
 
 int main(int argc, char** argv) {
