@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "fake_drives.h"
+#include "fake_report_calls.h"
 #include "map_writer.h"
-#include "platform/report_file.h"
 #include "scan/report.h"
 
 namespace window {
@@ -102,7 +102,7 @@ class Form1Test : public ::testing::Test {
   void TearDown() override { fs::current_path(old_cwd_); }
 
   Form1& Load() {
-    form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_));
+    form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_), report_calls_);
     form_->Form1_Load();
     return *form_;
   }
@@ -128,6 +128,7 @@ class Form1Test : public ::testing::Test {
       {disk_.native(), "DISK"}, {usb_.native(), ""}, {card_.native(), ""}, {cdrom_.native(), ""}};
   fs::path old_cwd_;
   FakeView view_;
+  tools::FakeReportCalls report_calls_;
   std::unique_ptr<Form1> form_;
 };
 
@@ -199,12 +200,11 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
                         "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n");
 
   // A slow scan shows its progress until it ends, and a failure until its message is read.
-  using Call = platform::ReportFault::Call;
   for (const bool fails : {false, true}) {
     SCOPED_TRACE(fails);
     view_.progress.clear();
     view_.progress_fraction = 0;
-    platform::ScopedReportFault slow({.call = Call::kSync, .delay_ms = 800, .fails = fails});
+    report_calls_.SetFaults({{.call = tools::FakeReportCalls::Call::kSync, .delay_ms = 800, .fails = fails}});
     form.Command1_Click();
     const std::vector<std::string> shown = {"running", "failed", "message", "hidden"};
     EXPECT_EQ(view_.progress, fails ? shown : std::vector<std::string>({"running", "hidden"}));

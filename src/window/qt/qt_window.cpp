@@ -97,8 +97,9 @@ bool IsUserInput(QEvent::Type type) {
 
 }  // namespace
 
-QtWindow::QtWindow(std::unique_ptr<platform::DriveSource> drives, QWidget* parent)
-    : QWidget(parent), form_(*this, std::move(drives)) {
+QtWindow::QtWindow(std::unique_ptr<platform::DriveSource> drives, const platform::ReportFileCalls& report_calls,
+                   QWidget* parent)
+    : QWidget(parent), form_(*this, std::move(drives), report_calls) {
   createControls();
   connectEvents();
   watchMounts();

@@ -26,8 +26,10 @@ class QtWindow : public QWidget, public window::Form1View {
   Q_OBJECT
 
  public:
-  // `drives` lists the drives Drive1 offers; the window is loaded when this returns.
+  // `drives` lists the drives Drive1 offers and `report_calls` write the
+  // report; the window is loaded when this returns.
   explicit QtWindow(std::unique_ptr<platform::DriveSource> drives = platform::SystemDrives(),
+                    const platform::ReportFileCalls& report_calls = platform::SystemReportFileCalls(),
                     QWidget* parent = nullptr);
   ~QtWindow() override;
 

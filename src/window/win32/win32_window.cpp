@@ -111,7 +111,8 @@ HICON FolderIcon(bool open) {
 
 }  // namespace
 
-Win32Window::Win32Window(std::unique_ptr<platform::DriveSource> drives) : form_(*this, std::move(drives)) {
+Win32Window::Win32Window(std::unique_ptr<platform::DriveSource> drives, const platform::ReportFileCalls& report_calls)
+    : form_(*this, std::move(drives), report_calls) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   static const ATOM registered = [instance] {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES};

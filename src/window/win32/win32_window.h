@@ -17,8 +17,10 @@
 
 class Win32Window : public window::Form1View {
  public:
-  // Creates the window, hidden, and loads it; `drives` lists the drives Drive1 offers.
-  explicit Win32Window(std::unique_ptr<platform::DriveSource> drives = platform::SystemDrives());
+  // Creates the window, hidden, and loads it; `drives` lists the drives Drive1
+  // offers and `report_calls` write the report.
+  explicit Win32Window(std::unique_ptr<platform::DriveSource> drives = platform::SystemDrives(),
+                       const platform::ReportFileCalls& report_calls = platform::SystemReportFileCalls());
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;

@@ -28,9 +28,9 @@
 #include <QWindow>
 
 #include "fake_drives.h"
+#include "fake_report_calls.h"
 #include "map_writer.h"
 #include "ordinary_user.h"
-#include "platform/report_file.h"
 #include "scan/report.h"
 
 namespace {
@@ -79,7 +79,7 @@ class QtWindowTest : public ::testing::Test {
     tools::WriteFile(maps_ / "KLIN.MAP", tools::MapBytes({9}));
     old_cwd_ = fs::current_path();
     fs::current_path(maps_);
-    window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+    window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_), report_calls_);
   }
   void TearDown() override {
     window_.reset();
@@ -110,6 +110,7 @@ class QtWindowTest : public ::testing::Test {
   fs::path maps_ = temp_.path() / "maps";
   fs::path old_cwd_;
   std::vector<platform::Drive> drives_ = {{temp_.path().native(), ""}, {(temp_.path() / "usb").native(), ""}};
+  tools::FakeReportCalls report_calls_;  // outlives the window
   std::unique_ptr<RecordingWindow> window_;
 };
 
@@ -167,7 +168,7 @@ TEST_F(QtWindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdge) 
       temp_.path() / "Users" / "Player" / "Documents" / "My Games" / "Panzer General 2" / "Downloaded maps";
   fs::create_directories(deep / "Campaign maps that a player collected over the years");
   fs::current_path(deep);
-  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_), report_calls_);
   window_->show();
   QTreeWidget* dir1 = window_->Dir1;
   const int width = dir1->viewport()->width();
@@ -252,7 +253,6 @@ TEST_F(QtWindowTest, DuringAScanTheWindowAnswersDropsInputAndShowsProgress) {
   ASSERT_TRUE(bus.isConnected());
   ASSERT_TRUE(bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update", &launcher,
                           SLOT(Update(QString, QVariantMap))));
-  using Call = platform::ReportFault::Call;
   for (const bool fails : {false, true}) {
     SCOPED_TRACE(fails);
     // While the scan lasts, a timer measures how long the loop goes unturned,
@@ -270,7 +270,7 @@ TEST_F(QtWindowTest, DuringAScanTheWindowAnswersDropsInputAndShowsProgress) {
       QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
       QCoreApplication::postEvent(w.windowHandle(), new QCloseEvent);
     });
-    platform::ScopedReportFault slow({.call = Call::kSync, .delay_ms = 1500, .fails = fails});
+    report_calls_.SetFaults({{.call = tools::FakeReportCalls::Call::kSync, .delay_ms = 1500, .fails = fails}});
     clock.start();
     beat.start(20);
     w.Command1->click();

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "fake_drives.h"
+#include "fake_report_calls.h"
 #include "map_writer.h"
-#include "platform/report_file.h"
 #include "scan/report.h"
 
 namespace {
@@ -64,7 +64,7 @@ class Win32WindowTest : public ::testing::Test {
     tools::WriteFile(maps_ / "KLIN.MAP", tools::MapBytes({9}));
     old_cwd_ = fs::current_path();
     fs::current_path(maps_);
-    window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+    window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_), report_calls_);
   }
   void TearDown() override {
     window_.reset();
@@ -110,6 +110,7 @@ class Win32WindowTest : public ::testing::Test {
   fs::path maps_ = temp_.path() / "maps";
   fs::path old_cwd_;
   std::vector<platform::Drive> drives_ = {{temp_.path().native(), ""}, {(temp_.path() / "usb").native(), ""}};
+  tools::FakeReportCalls report_calls_;  // outlives the window
   std::unique_ptr<RecordingWindow> window_;
 };
 
@@ -186,7 +187,7 @@ TEST_F(Win32WindowTest, Dir1ShowsTheFolderShownWholeSevenLevelsDownAndPastItsEdg
       temp_.path() / "Users" / "Player" / "Documents" / "My Games" / "Panzer General 2" / "Downloaded maps";
   fs::create_directories(deep / "Campaign maps that a player collected over the years");
   fs::current_path(deep);
-  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_), report_calls_);
   const HWND dir1 = Get(Control::kDir1);
   RECT client;
   GetClientRect(dir1, &client);
@@ -280,11 +281,8 @@ TEST_F(Win32WindowTest, DuringAScanTheWindowAnswersAndDropsInput) {
     PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
   });
-  {
-    platform::ScopedReportFault slow(
-        {.call = platform::ReportFault::Call::kSync, .delay_ms = 1500, .fails = false});
-    Notify(Control::kCommand1, BN_CLICKED);
-  }
+  report_calls_.SetFaults({{.call = tools::FakeReportCalls::Call::kSync, .delay_ms = 1500, .fails = false}});
+  Notify(Control::kCommand1, BN_CLICKED);
   user.join();
   EXPECT_LT(answered_ms, 100u);
   const fs::path report = temp_.path() / "GroundStyles.txt";
@@ -301,7 +299,7 @@ TEST_F(Win32WindowTest, ListsLeaveADriveThatIsRemoved) {
   fs::create_directories(temp_.path() / "card");
   drives_.push_back({(temp_.path() / "card").native(), ""});
   drives_.push_back({L"C:\\", ""});
-  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_));
+  window_ = std::make_unique<RecordingWindow>(std::make_unique<tools::FakeDrives>(drives_), report_calls_);
   SendMessageW(Get(Control::kDrive1), CB_SETCURSEL, 2, 0);
   Notify(Control::kDrive1, CBN_SELCHANGE);
   ASSERT_EQ(window_->form().file1_path(), (temp_.path() / "card").native());
