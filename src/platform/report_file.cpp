@@ -28,6 +28,7 @@ int WriteAll(FileHandle file, std::string_view bytes) {
   return 0;
 }
 
+// The system's calls; the new file has no name where the system offers that.
 class SystemCalls : public ReportFileCalls {
  public:
   int Create(const NativeString& folder, const NativeString& path, FileHandle* file, bool* vanishes) const override {

@@ -67,7 +67,7 @@ class ReportFileTest : public ::testing::Test {
 // report counts as written only once synced, and keeps the old one's mode.
 // Ended by a signal while written, it leaves no file behind either: the new
 // file has no name yet where the system offers that, else it goes with the signal.
-TEST_F(ReportFileTest, FailuresKeepTheEarlierReport) {
+TEST_F(ReportFileTest, ReplacedWholeOrTheEarlierReportKept) {
   GTEST_FLAG_SET(death_test_style, "fast");  // the child is this process, in this folder
   const std::string cannot_write = "cannot write \"" + report_.string() + "\": ", synced = "synced ";
   const Fault no_new_file{Call::kCreate}, refused_replace{Call::kReplace};  // as folders refuse them
