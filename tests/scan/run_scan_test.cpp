@@ -231,14 +231,6 @@ TEST_F(RunScanTest, FortyThousandMapsAreAllCountedAndListed) {  // under wine th
   EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 8 + 40000);
   EXPECT_NE(report.find("\r\n  M139999.MAP" + std::string(11, ' ') + ": Forest, \r\n"), std::string::npos);
 }
-
-TEST_F(RunScanTest, ReportFolderLinksAreFollowed) {
-  AddMap("REAL.MAP", {2});
-  fs::create_directory_symlink(reports_, temp_.path() / "report-link");
-  ASSERT_TRUE(Scan((temp_.path() / "report-link").string()).ok());
-  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
-            Header(1) + "  REAL.MAP              : Airfield, \r\n");
-}
 #endif
 
 }  // namespace
