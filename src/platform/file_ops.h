@@ -1,6 +1,7 @@
-// The operating system's file calls that report writing needs, behind one
-// small interface so that the buffering, replacement and in-place rewriting
-// logic is shared. Each call returns 0 on success or the system's error code.
+// The operating system's file calls that report writing needs, one set for
+// each system, so that the buffering, replacement and in-place rewriting logic
+// is shared. The calls that return an int return 0 on success or the system's
+// error code; the Is... calls classify such a code.
 #pragma once
 
 #include <cstddef>
@@ -8,15 +9,15 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/report_file.h"
 
 namespace platform::internal {
 
-using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
 // What a report's path holds, looked at without following a link.
 struct ExistingReport {
-  enum class Kind { kNone, kFile, kLink, kOther } kind = Kind::kNone;
+  enum class EntryType { kNone, kFile, kLink, kOther } type = EntryType::kNone;
   int write_error = 0;     // kFile: why this user may not write it, 0 when they may
   std::uint32_t mode = 0;  // kFile: its permission bits (POSIX)
 };
@@ -51,8 +52,9 @@ int SetMode(FileHandle file, std::uint32_t mode);
 int Sync(FileHandle file);
 int Close(FileHandle file);
 
-// Puts `from` in place of `to`, replacing a file or link there.
-int Replace(const NativeString& from, const NativeString& to);
+// Puts `from` in place of `to`, replacing a file or link there; on Windows
+// with `write_through` the move is on disk before the call returns.
+int Replace(const NativeString& from, const NativeString& to, bool write_through);
 void Remove(const NativeString& path);
 // Until Unguard, a signal that would end the program (POSIX SIGTERM, SIGINT,
 // SIGHUP) removes the file `path` first. One file at a time.
@@ -62,9 +64,6 @@ void Unguard();
 bool IsAlreadyExists(int error);
 // Refused for want of permission (including a sticky folder's refusal).
 bool IsAccessDenied(int error);
-// The errors a full disk and a failing device give.
-int DiskFullError();
-int DeviceError();
 // The system's description of an error, in UTF-8.
 std::string ErrorText(int error);
 

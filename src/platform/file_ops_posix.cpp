@@ -58,9 +58,9 @@ int Inspect(const NativeString& path, ExistingReport* report) {
   *report = {};
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? 0 : errno;
-  using Kind = ExistingReport::Kind;
-  report->kind = S_ISREG(info.st_mode) ? Kind::kFile : S_ISLNK(info.st_mode) ? Kind::kLink : Kind::kOther;
-  if (report->kind == Kind::kFile) {
+  using Type = ExistingReport::EntryType;
+  report->type = S_ISREG(info.st_mode) ? Type::kFile : S_ISLNK(info.st_mode) ? Type::kLink : Type::kOther;
+  if (report->type == Type::kFile) {
     report->mode = info.st_mode & 0777;
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) report->write_error = errno;
   }
@@ -142,7 +142,8 @@ int Sync(FileHandle file) { return ::fsync(Fd(file)) == 0 ? 0 : errno; }
 
 int Close(FileHandle file) { return ::close(Fd(file)) == 0 ? 0 : errno; }
 
-int Replace(const NativeString& from, const NativeString& to) {
+// A rename is atomic; the new file's sync made its bytes durable before it.
+int Replace(const NativeString& from, const NativeString& to, bool) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
@@ -167,10 +168,6 @@ void Unguard() {
 bool IsAlreadyExists(int error) { return error == EEXIST; }
 
 bool IsAccessDenied(int error) { return error == EACCES || error == EPERM; }
-
-int DiskFullError() { return ENOSPC; }
-
-int DeviceError() { return EIO; }
 
 std::string ErrorText(int error) { return std::strerror(error); }
 

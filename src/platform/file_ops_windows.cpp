@@ -35,11 +35,11 @@ int Inspect(const NativeString& path, ExistingReport* report) {
     const int error = LastError();
     return error == ERROR_FILE_NOT_FOUND ? 0 : error;
   }
-  using Kind = ExistingReport::Kind;
-  report->kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? Kind::kLink
-                 : (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0   ? Kind::kOther
-                                                                  : Kind::kFile;
-  if (report->kind == Kind::kFile && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+  using Type = ExistingReport::EntryType;
+  report->type = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? Type::kLink
+                 : (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0   ? Type::kOther
+                                                                  : Type::kFile;
+  if (report->type == Type::kFile && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     report->write_error = ERROR_ACCESS_DENIED;
   }
   return 0;
@@ -111,8 +111,9 @@ int Sync(FileHandle file) { return FlushFileBuffers(Handle(file)) ? 0 : LastErro
 
 int Close(FileHandle file) { return CloseHandle(Handle(file)) ? 0 : LastError(); }
 
-int Replace(const NativeString& from, const NativeString& to) {
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : LastError();
+int Replace(const NativeString& from, const NativeString& to, bool write_through) {
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | (write_through ? MOVEFILE_WRITE_THROUGH : 0);
+  return MoveFileExW(from.c_str(), to.c_str(), flags) ? 0 : LastError();
 }
 
 void Remove(const NativeString& path) { DeleteFileW(path.c_str()); }
@@ -125,10 +126,6 @@ void Unguard() {}
 bool IsAlreadyExists(int error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
 
 bool IsAccessDenied(int error) { return error == ERROR_ACCESS_DENIED; }
-
-int DiskFullError() { return ERROR_DISK_FULL; }
-
-int DeviceError() { return ERROR_IO_DEVICE; }
 
 std::string ErrorText(int error) { return WindowsErrorText(static_cast<unsigned long>(error)); }
 

@@ -4,11 +4,7 @@
 #include "platform/report_file.h"
 
 #include <atomic>
-#include <chrono>
-#include <csignal>
-#include <optional>
 #include <random>
-#include <thread>
 
 #include "platform/file_ops.h"
 
@@ -17,25 +13,10 @@ namespace platform {
 namespace {
 
 using internal::ExistingReport;
-using internal::FileHandle;
 using internal::kNoFile;
-using Kind = ExistingReport::Kind;
-using Call = ReportFault::Call;
+using Type = ExistingReport::EntryType;
 
 constexpr std::size_t kBufferSize = 64 * 1024;
-
-// The fault a test set, and how many calls of its kind have been made since.
-std::optional<ReportFault> g_fault;
-int g_fault_calls = 0;
-
-// The error an injected fault gives this call, or 0.
-int InjectedError(Call call) {
-  if (!g_fault || g_fault->call != call || ++g_fault_calls != g_fault->nth) return 0;
-  std::this_thread::sleep_for(std::chrono::milliseconds(g_fault->delay_ms));
-  if (!g_fault->fails) return 0;
-  if (g_fault->signal != 0) std::raise(g_fault->signal);
-  return call == Call::kWrite ? internal::DiskFullError() : internal::DeviceError();
-}
 
 // Writes until all is out; 0 on success, else the system's error code.
 int WriteAll(FileHandle file, std::string_view bytes) {
@@ -47,24 +28,19 @@ int WriteAll(FileHandle file, std::string_view bytes) {
   return 0;
 }
 
-// The report's own write, sync and close, where a test's fault can strike.
-int Write(FileHandle file, std::string_view bytes) {
-  const int error = InjectedError(Call::kWrite);
-  if (error == 0) return WriteAll(file, bytes);
-  WriteAll(file, bytes.substr(0, bytes.size() / 2));  // as a full disk does, part goes out first
-  return error;
-}
-
-int Sync(FileHandle file) {
-  const int error = InjectedError(Call::kSync);
-  return error != 0 ? error : internal::Sync(file);
-}
-
-int Close(FileHandle file) {
-  const int injected = InjectedError(Call::kClose);
-  const int error = internal::Close(file);
-  return injected != 0 ? injected : error;
-}
+// The system's calls; the new file has no name where the system offers that.
+class SystemCalls : public ReportFileCalls {
+ public:
+  int Create(const NativeString& folder, const NativeString& path, FileHandle* file, bool* vanishes) const override {
+    return internal::CreateTemporary(folder, path, false, file, vanishes);
+  }
+  int Write(FileHandle file, std::string_view bytes) const override { return WriteAll(file, bytes); }
+  int Sync(FileHandle file) const override { return internal::Sync(file); }
+  int Close(FileHandle file) const override { return internal::Close(file); }
+  int Replace(const NativeString& from, const NativeString& to, bool write_through) const override {
+    return internal::Replace(from, to, write_through);
+  }
+};
 
 std::string RandomSuffix() {
   static std::atomic<std::uint64_t> counter{0};
@@ -79,7 +55,13 @@ std::string RandomSuffix() {
 
 }  // namespace
 
+const ReportFileCalls& SystemReportFileCalls() {
+  static const SystemCalls calls;
+  return calls;
+}
+
 struct ReportFile::Impl {
+  const ReportFileCalls* calls = nullptr;
   NativeString path;     // the report
   ExistingReport old;    // what the report's path held when the scan began
   NativeString temporary;  // the name the new file has, or takes when kept
@@ -97,20 +79,20 @@ struct ReportFile::Impl {
   }
 
   Status Flush() {
-    const int error = Write(file, buffer);
+    const int error = calls->Write(file, buffer);
     buffer.clear();
     return error == 0 ? Status::Ok() : Fail("write", error);
   }
 
   // Creates the new file beside the report, under a fresh name.
-  int CreateNewFile(bool force_named) {
+  int CreateNewFile() {
     const std::size_t slash = path.rfind(kSeparator);
     const NativeString folder = slash == NativeString::npos ? NativeString() : path.substr(0, slash + 1);
     const NativeString name = slash == NativeString::npos ? path : path.substr(slash + 1);
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
       temporary = folder + FromAscii(".") + name + FromAscii("." + RandomSuffix() + ".tmp");
-      error = internal::CreateTemporary(folder, temporary, force_named, &file, &vanishes);
+      error = calls->Create(folder, temporary, &file, &vanishes);
       if (error == 0) {
         if (!vanishes) SetNamed(true);
         return 0;
@@ -137,11 +119,11 @@ struct ReportFile::Impl {
     int error = bytes.size() > old_bytes.size() ? internal::Reserve(file, bytes.size()) : 0;
     const bool writing = error == 0;
     if (error == 0) error = internal::Rewind(file);
-    if (error == 0) error = Write(file, bytes);
+    if (error == 0) error = calls->Write(file, bytes);
     if (error == 0) error = internal::SetLength(file, bytes.size());
-    if (error == 0) error = Sync(file);
+    if (error == 0) error = calls->Sync(file);
     if (error == 0) {
-      error = Close(file);
+      error = calls->Close(file);
       file = kNoFile;
     }
     if (error == 0) {
@@ -191,9 +173,11 @@ ReportFile::~ReportFile() {
   }
 }
 
-Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>* report) {
+Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>* report,
+                          const ReportFileCalls& calls) {
   std::unique_ptr<ReportFile> created(new ReportFile(std::make_unique<Impl>()));
   Impl& impl = *created->impl_;
+  impl.calls = &calls;
   impl.path = path;
   if (const int error = internal::Inspect(path, &impl.old); error != 0) {
     return FileError("create", path, internal::ErrorText(error));
@@ -201,17 +185,17 @@ Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>*
   // A report the user may not write is theirs to keep as it is.
   if (impl.old.write_error != 0) return FileError("write", path, internal::ErrorText(impl.old.write_error));
 
-  int error = impl.CreateNewFile(g_fault && g_fault->named);
+  int error = impl.CreateNewFile();
   const char* verb = "create";
-  if (internal::IsAccessDenied(error) && impl.old.kind != Kind::kNone) {
+  if (internal::IsAccessDenied(error) && impl.old.type != Type::kNone) {
     // The folder takes no new file: a report there (not a link) is rewritten in place.
     verb = "replace";
-    if (impl.old.kind == Kind::kFile) {
+    if (impl.old.type == Type::kFile) {
       verb = "write";
       error = internal::OpenExisting(path, &impl.file);
       impl.in_place = error == 0;
     }
-  } else if (error == 0 && impl.old.kind == Kind::kFile) {
+  } else if (error == 0 && impl.old.type == Type::kFile) {
     // The new report keeps the permissions of the one it replaces.
     verb = "write";
     error = internal::SetMode(impl.file, impl.old.mode);
@@ -236,27 +220,20 @@ Status ReportFile::Commit() {
   if (!impl.failure.ok()) return impl.failure;
   if (impl.in_place) return impl.RewriteInPlace(impl.buffer);
   if (Status status = impl.Flush(); !status.ok()) return status;
-  if (const int error = Sync(impl.file); error != 0) return impl.Fail("write", error);
+  if (const int error = impl.calls->Sync(impl.file); error != 0) return impl.Fail("write", error);
   if (impl.vanishes) {
     if (const int error = internal::Keep(impl.file, impl.temporary); error != 0) return impl.Fail("write", error);
     impl.SetNamed(true);
   }
-  const int close_error = Close(impl.file);
+  const int close_error = impl.calls->Close(impl.file);
   impl.file = kNoFile;
   if (close_error != 0) return impl.Fail("write", close_error);
-  const int error = internal::Replace(impl.temporary, impl.path);
-  if (internal::IsAccessDenied(error) && impl.old.kind == Kind::kFile) return impl.RewriteFromNewFile();
+  const int error = impl.calls->Replace(impl.temporary, impl.path, true);
+  if (internal::IsAccessDenied(error) && impl.old.type == Type::kFile) return impl.RewriteFromNewFile();
   if (error != 0) return impl.Fail("replace", error);
   impl.committed = true;
   impl.SetNamed(false);
   return Status::Ok();
 }
-
-ScopedReportFault::ScopedReportFault(const ReportFault& fault) {
-  g_fault = fault;
-  g_fault_calls = 0;
-}
-
-ScopedReportFault::~ScopedReportFault() { g_fault.reset(); }
 
 }  // namespace platform

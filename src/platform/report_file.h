@@ -7,6 +7,7 @@
 // write is left alone. On every failure the previous report stays as it was.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,10 +16,38 @@
 
 namespace platform {
 
+// A file open for the report: a POSIX descriptor or a Windows handle.
+using FileHandle = std::intptr_t;
+
+// The calls through which a report makes, writes and puts in place its new
+// file, each returning 0 or the system's error code.
+class ReportFileCalls {
+ public:
+  virtual ~ReportFileCalls() = default;
+  // Creates the new report's file `path` in `folder` for reading and writing,
+  // failing when something of that name exists; where the system offers it,
+  // the file has no name yet (Linux O_TMPFILE). `*vanishes` tells whether it
+  // goes by itself when closed, or when the program ends, until it is kept.
+  virtual int Create(const NativeString& folder, const NativeString& path, FileHandle* file,
+                     bool* vanishes) const = 0;
+  // Writes all of `bytes`, or as many as fit before the error.
+  virtual int Write(FileHandle file, std::string_view bytes) const = 0;
+  // Makes what was written durable.
+  virtual int Sync(FileHandle file) const = 0;
+  virtual int Close(FileHandle file) const = 0;
+  // Puts `from` in place of `to`, replacing a file or link there; on Windows
+  // with `write_through` the move is on disk before the call returns.
+  virtual int Replace(const NativeString& from, const NativeString& to, bool write_through) const = 0;
+};
+
+// The system's calls.
+const ReportFileCalls& SystemReportFileCalls();
+
 class ReportFile {
  public:
-  // Starts a new report at `path`.
-  static Status Create(const NativeString& path, std::unique_ptr<ReportFile>* report);
+  // Starts a new report at `path`, made through `calls`, which must outlive it.
+  static Status Create(const NativeString& path, std::unique_ptr<ReportFile>* report,
+                       const ReportFileCalls& calls = SystemReportFileCalls());
 
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
@@ -35,28 +64,6 @@ class ReportFile {
   struct Impl;
   explicit ReportFile(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
-};
-
-// For tests: a fault in the report's file calls.
-struct ReportFault {
-  enum class Call { kWrite, kSync, kClose };
-  Call call = Call::kWrite;
-  int nth = 1;         // the call of that kind that fails, counting from 1; later ones succeed
-  int signal = 0;      // when not 0, the process raises this signal there instead of failing
-  bool named = false;  // a named new file even where an unnamed one is offered
-  int delay_ms = 0;    // that call first takes this much longer
-  bool fails = true;   // false: after the delay, that call goes on as usual
-};
-
-// While an object of this type lives, the fault happens in report writing:
-// a write fails with "no space left on device", a sync or close with an
-// input/output error.
-class ScopedReportFault {
- public:
-  explicit ScopedReportFault(const ReportFault& fault);
-  ~ScopedReportFault();
-  ScopedReportFault(const ScopedReportFault&) = delete;
-  ScopedReportFault& operator=(const ScopedReportFault&) = delete;
 };
 
 }  // namespace platform

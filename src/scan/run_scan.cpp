@@ -33,14 +33,15 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
                          const platform::NativeString& listed_folder,
                          std::span<const platform::NativeString> listed_names,
                          const TerrainSelection& selection, const TerrainCatalogue& catalogue,
-                         const BusyIndicator& busy, int reads_in_flight) {
+                         const BusyIndicator& busy, int reads_in_flight,
+                         const platform::ReportFileCalls& calls) {
   const platform::NativeString report_folder = ResolveReportFolder(report_folder_text);
   if (listed_names.empty()) return platform::Status::Ok();
 
   BusyScope busy_scope(busy);
   std::unique_ptr<platform::ReportFile> report;
   const platform::NativeString report_path = report_folder + platform::FromAscii(kReportFileName);
-  if (auto status = platform::ReportFile::Create(report_path, &report); !status.ok()) return status;
+  if (auto status = platform::ReportFile::Create(report_path, &report, calls); !status.ok()) return status;
   if (auto status = WriteReportHeader(*report, listed_folder, listed_names.size()); !status.ok()) return status;
 
   // Each map is the listed folder + separator + its name; the folder is looked up once.

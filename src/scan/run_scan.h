@@ -30,13 +30,14 @@ platform::Status WriteReportHeader(platform::ReportFile& report, const platform:
 // not empty, reads each map `listed_folder` + separator + name in list order
 // and replaces the report in that folder with the header and one line for each
 // map that has anything to report, with up to `reads_in_flight` maps read at
-// once (1: one after another). An empty list touches nothing on disk.
+// once (1: one after another), through `calls`. An empty list touches nothing on disk.
 // A failure stops the scan, leaves any previous report as it was and names the
 // first failing map in list order (or the report) and the system's reason.
 platform::Status RunScan(const platform::NativeString& report_folder_text,
                          const platform::NativeString& listed_folder,
                          std::span<const platform::NativeString> listed_names,
                          const TerrainSelection& selection, const TerrainCatalogue& catalogue,
-                         const BusyIndicator& busy, int reads_in_flight = kReadsInFlight);
+                         const BusyIndicator& busy, int reads_in_flight = kReadsInFlight,
+                         const platform::ReportFileCalls& calls = platform::SystemReportFileCalls());
 
 }  // namespace scan

@@ -122,8 +122,9 @@ std::string ShownName(const platform::NativeString& name) {
   return shown;
 }
 
-Form1::Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives)
-    : view_(view), drive_source_(std::move(drives)) {}
+Form1::Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives,
+             const platform::ReportFileCalls& report_calls)
+    : view_(view), drive_source_(std::move(drives)), report_calls_(report_calls) {}
 
 void Form1::Form1_Load() {
   // The lists open on the working folder and its drive, as they do by themselves.
@@ -181,7 +182,7 @@ void Form1::Command1_Click() {
   view_.RunBusy(
       [&] {
         status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, catalogue_,
-                               progress.Indicator());
+                               progress.Indicator(), scan::kReadsInFlight, report_calls_);
       },
       [&] { progress.Tick(); });
   scanning_ = false;

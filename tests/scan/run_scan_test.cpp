@@ -2,19 +2,13 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <csignal>
-
-#include "ordinary_user.h"
 #endif
 
 #include <functional>
-#include <optional>
 #include <random>
 
+#include "fake_report_calls.h"
 #include "map_writer.h"
 #include "scan/report.h"
 #include "threads_and_files.h"
@@ -42,7 +36,7 @@ class RunScanTest : public ::testing::Test {
   platform::Status Scan(const std::string& report_text, TerrainSelection selection = TerrainSelection::All(),
                         int reads_in_flight = kReadsInFlight) {
     return RunScan(platform::FromUtf8(report_text), maps_.native(), names_, selection, TerrainCatalogue(), busy_,
-                   reads_in_flight);
+                   reads_in_flight, calls_);
   }
 
   std::string Header(std::size_t count) const { return ReportHeaderText(maps_.native(), count); }
@@ -61,6 +55,7 @@ class RunScanTest : public ::testing::Test {
   fs::path home_ = temp_.path() / "home";
   tools::ScopedEnvironment home_variable_{"HOME", home_.string()};
   std::vector<platform::NativeString> names_;
+  tools::FakeReportCalls calls_;
   std::string busy_log_;
   std::size_t maps_done_ = 0;  // as the last progress said
   bool progress_in_order_ = true;
@@ -152,7 +147,6 @@ TEST_F(RunScanTest, ManyReadsInFlightWriteWhatOneAtATimeWrites) {
 TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
   const fs::path report = reports_ / "GroundStyles.txt";
   const std::string map_b = (maps_ / "B.MAP").string(), cannot_write = "cannot write \"" + report.string() + "\": ";
-  using Call = platform::ReportFault::Call;
   const auto many_lines = [&] { AddMap("BIG.MAP", {1}), names_.resize(4000, names_.back()); };
   // Maps k and k + 5 of a longer list both fail. k is the last of the eight
   // maps a thread reads at a time and k + 5 the fifth of the next eight, so
@@ -171,19 +165,14 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
     const char* what;
     std::function<void()> arrange;
     std::string message;  // how the error starts
-    std::optional<platform::ReportFault> fault = {};
+    std::vector<tools::FakeReportCalls::Fault> faults = {};
   };
   std::vector<Case> cases = {
       {"map deleted after listing", [&] { fs::remove(map_b); }, "cannot open \"" + map_b + "\": "},
       {"map k deleted, map k + 5 made a folder", [&] { fail_k_and_k5(remove, make_folder); },
        "cannot open \"" + map_k + "\": "},
-      {"report is a folder", [&] { fs::remove(report), fs::create_directory(report); },
-       "cannot replace \"" + report.string() + "\": "},
       // Only the first write fails: the lines it held must not be lost unnoticed.
-      {"a write fails mid-scan", many_lines, cannot_write, platform::ReportFault{}},
-      {"the one write, at the end, fails", [] {}, cannot_write, platform::ReportFault{}},
-      {"sync fails", [] {}, cannot_write, platform::ReportFault{Call::kSync}},
-      {"close fails", [] {}, cannot_write, platform::ReportFault{Call::kClose}},
+      {"a write fails mid-scan", many_lines, cannot_write, {{}}},
 #ifndef _WIN32
       {"map became a folder", [&] { fs::remove(map_b), fs::create_directory(map_b); },
        "cannot read \"" + map_b + "\": Is a directory"},
@@ -206,8 +195,7 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
     const std::string threads_and_files = tools::ThreadsAndFiles();
     for (int run = 0; run < 3; ++run) {
       busy_log_.clear();
-      std::optional<platform::ScopedReportFault> fault;
-      if (failure.fault) fault.emplace(*failure.fault);
+      calls_.SetFaults(failure.faults);
       const platform::Status status = Scan(reports_.string());
       EXPECT_EQ(status.message().rfind(failure.message, 0), 0u) << status.message();
       EXPECT_EQ(busy_log_, "on off");
@@ -233,112 +221,6 @@ TEST_F(RunScanTest, FortyThousandMapsAreAllCountedAndListed) {  // under wine th
   EXPECT_EQ(report.rfind(Header(40000), 0), 0u);
   EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 8 + 40000);
   EXPECT_NE(report.find("\r\n  M139999.MAP" + std::string(11, ' ') + ": Forest, \r\n"), std::string::npos);
-}
-
-TEST_F(RunScanTest, ReportFolderLinksAreFollowedButReportLinksAreReplaced) {
-  AddMap("REAL.MAP", {2});
-  fs::create_directory_symlink(reports_, temp_.path() / "report-link");
-  tools::WriteFile(temp_.path() / "elsewhere.txt", "not to be written through");
-  fs::create_symlink(temp_.path() / "elsewhere.txt", reports_ / "GroundStyles.txt");
-  ASSERT_TRUE(Scan((temp_.path() / "report-link").string()).ok());
-  EXPECT_FALSE(fs::is_symlink(reports_ / "GroundStyles.txt"));
-  EXPECT_EQ(tools::ReadFile(reports_ / "GroundStyles.txt"),
-            Header(1) + "  REAL.MAP              : Airfield, \r\n");
-  EXPECT_EQ(tools::ReadFile(temp_.path() / "elsewhere.txt"), "not to be written through");
-}
-
-// What an ordinary user meets, for real even when the tests run as root: the
-// earlier report, and a file a link points to, are kept byte for byte and mode
-// for mode on every failure, and a report rewritten or replaced keeps its mode.
-TEST_F(RunScanTest, OrdinaryUserKeepsEveryEarlierReportAndLinkedFile) {
-  const fs::path report = reports_ / "GroundStyles.txt", notes = temp_.path() / "notes.txt";
-  const auto error = [&](const char* verb, const char* reason) {
-    return "cannot " + std::string(verb) + " \"" + report.string() + "\": " + reason;
-  };
-  const auto old_report = [&](fs::perms mode) {
-    return [&, mode] { tools::WriteFile(report, "old report"), fs::permissions(report, mode); };
-  };
-  using fs::perms;
-  struct Case {
-    const char* what;
-    perms folder;
-    std::function<void()> arrange;
-    std::string error;      // empty when the scan succeeds
-    bool others = false;    // the folder and report belong to another user (root)
-    std::optional<platform::ReportFault> fault = {};
-  };
-  const perms no_new_files = perms(0555);
-  const std::vector<Case> cases = {
-      {"folder takes no new file: rewritten in place", no_new_files, old_report(perms(0644)), ""},
-      {"folder takes no new file and holds no report", no_new_files, [] {}, error("create", "Permission denied")},
-      {"in place, the disk is full", no_new_files, old_report(perms(0644)), error("write", "No space left on device"),
-       false, platform::ReportFault{}},
-      {"in place, the report is a link", no_new_files, [&] { fs::create_symlink(notes, report); },
-       error("replace", "Permission denied")},
-      {"read-only report", perms(0755), old_report(perms(0444)), error("write", "Permission denied")},
-      {"replaced report keeps its mode", perms(0755), old_report(perms(0604)), ""},
-      {"sticky shared folder, another user's writable report", perms(01777), old_report(perms(0666)), "", true},
-  };
-  AddMap("A.MAP", {1});
-  const std::string new_report = Header(1) + "  A.MAP                 : City, \r\n";
-  for (const fs::path& path : {temp_.path(), maps_, maps_ / "A.MAP"}) tools::GiveToOrdinaryUser(path);
-  // The folder: each entry's name, type and mode.
-  const auto listing = [&] {
-    std::string text;
-    for (const std::string& name : Entries(reports_)) {
-      const fs::file_status status = fs::symlink_status(reports_ / name);
-      text += name + " " + std::to_string(int(status.type())) + " " + std::to_string(int(status.permissions())) + "\n";
-    }
-    return text;
-  };
-  for (const Case& use : cases) {
-    SCOPED_TRACE(use.what);
-    if (use.others && !tools::RunsAsRoot()) continue;  // only root can arrange another user's files
-    fs::permissions(reports_, perms::owner_all);
-    fs::remove_all(reports_);
-    fs::create_directory(reports_);
-    tools::WriteFile(notes, "notes");
-    fs::permissions(notes, perms(0666));
-    use.arrange();
-    if (!use.others) {
-      tools::GiveToOrdinaryUser(reports_);
-      if (fs::exists(fs::symlink_status(report))) tools::GiveToOrdinaryUser(report);
-    }
-    fs::permissions(reports_, use.folder);
-    const std::string before = listing(), old_bytes = fs::exists(report) ? tools::ReadFile(report) : "";
-    const std::string message = tools::AsOrdinaryUser([&] {
-      std::optional<platform::ScopedReportFault> fault;
-      if (use.fault) fault.emplace(*use.fault);
-      return Scan(reports_.string()).message();
-    });
-    EXPECT_EQ(message, use.error);
-    EXPECT_EQ(listing(), before);
-    if (fs::exists(report)) {
-      EXPECT_EQ(tools::ReadFile(report), use.error.empty() ? new_report : old_bytes);
-    }
-    EXPECT_EQ(tools::ReadFile(notes), "notes");
-  }
-}
-
-// A scan killed while it writes leaves the folder as it was: the new report
-// has no name yet where the file system offers that, and a named one is
-// removed on SIGTERM.
-TEST_F(RunScanTest, KilledScanLeavesNothingBehind) {
-  GTEST_FLAG_SET(death_test_style, "fast");  // the child is this process, in this folder
-  const fs::path report = reports_ / "GroundStyles.txt";
-  AddMap("BIG.MAP", {1});
-  names_.resize(4000, names_.back());  // a report of several writes
-  const int probe = open(reports_.c_str(), O_TMPFILE | O_RDWR, 0600);
-  if (probe >= 0) close(probe);
-  for (const auto& [signal, named] : {std::pair(SIGKILL, false), std::pair(SIGTERM, true)}) {
-    SCOPED_TRACE(signal);
-    if (!named && probe < 0) continue;  // no unnamed files on this file system
-    tools::WriteFile(report, "old report");
-    const platform::ReportFault kill{platform::ReportFault::Call::kWrite, 2, signal, named};
-    EXPECT_EXIT((platform::ScopedReportFault(kill), Scan(reports_.string())), ::testing::KilledBySignal(signal), "");
-    EXPECT_EQ(Entries(reports_), std::vector<std::string>{"GroundStyles.txt"});
-    EXPECT_EQ(tools::ReadFile(report), "old report");
-  }
 }
 #endif
 

@@ -11,10 +11,10 @@
 #include <utility>
 
 #include "fake_drives.h"
+#include "fake_report_calls.h"
 #include "groundstyles_version.h"
 #include "map_writer.h"
 #include "ordinary_user.h"
-#include "platform/report_file.h"
 #include "scan/report.h"
 
 namespace window {
@@ -111,7 +111,7 @@ class Form1Test : public ::testing::Test {
   void TearDown() override { fs::current_path(old_cwd_); }
 
   Form1& Load() {
-    form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_));
+    form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_), report_calls_);
     form_->Form1_Load();
     return *form_;
   }
@@ -160,6 +160,7 @@ class Form1Test : public ::testing::Test {
       {disk_.native(), "DISK"}, {usb_.native(), ""}, {card_.native(), ""}, {cdrom_.native(), ""}};
   fs::path old_cwd_;
   FakeView view_;
+  tools::FakeReportCalls report_calls_;
   std::unique_ptr<Form1> form_;
 };
 
@@ -270,12 +271,11 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
                               "  OWN.MAP               : Forest, Unknown Groundstyle found\r\n");
 
   // A slow scan shows its progress until it ends, and a failure until its message is read.
-  using Call = platform::ReportFault::Call;
   for (const bool fails : {false, true}) {
     SCOPED_TRACE(fails);
     view_.progress.clear();
     view_.progress_fraction = 0;
-    platform::ScopedReportFault slow({.call = Call::kSync, .delay_ms = 800, .fails = fails});
+    report_calls_.SetFaults({{.call = tools::FakeReportCalls::Call::kSync, .delay_ms = 800, .fails = fails}});
     form.Command1_Click();
     const std::vector<std::string> shown = {"running", "failed", "message", "hidden"};
     EXPECT_EQ(view_.progress, fails ? shown : std::vector<std::string>({"running", "hidden"}));

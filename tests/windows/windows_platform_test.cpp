@@ -4,15 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <functional>
-#include <optional>
-
 #include "map_writer.h"
 #include "platform/drives.h"
 #include "platform/listing.h"
-#include "platform/report_file.h"
-#include "platform/windows_text.h"
 #include "scan/report.h"
 #include "scan/run_scan.h"
 
@@ -83,77 +77,6 @@ TEST_F(DriveC, FileListLeavesOutHiddenSystemFilesAndFolders) {
   EXPECT_EQ(names, std::vector<NativeString>{L"X.MAP"});
   const auto missing = platform::ListMapFiles(L"C:\\maps\\nothing", &names);
   EXPECT_EQ(missing.message().rfind("cannot list \"C:\\maps\\nothing\": ", 0), 0u) << missing.message();
-}
-
-// The earlier report and a file a link points to survive what Windows users
-// meet; a report another program holds open, letting others write but not
-// delete it, is rewritten in place.
-TEST_F(DriveC, ReportIsNotWrittenThroughALinkNorOverAReadOnlyFile) {
-  const fs::path report = L"C:\\reports\\GroundStyles.txt", notes = L"C:\\reports\\notes.txt";
-  const std::string cannot_write = "cannot write \"C:\\reports\\GroundStyles.txt\": ";
-  HANDLE holder = INVALID_HANDLE_VALUE;
-  struct Case {
-    const char* what;
-    std::function<bool()> arrange;  // false where the system cannot arrange it
-    std::string error;              // empty when the scan succeeds
-    std::optional<platform::ReportFault> fault = {};
-  };
-  const auto hold = [&] {
-    holder = CreateFileW(report.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-    return holder != INVALID_HANDLE_VALUE;
-  };
-  const Case cases[] = {
-      {"read-only report", [&] { return SetFileAttributesW(report.c_str(), FILE_ATTRIBUTE_READONLY) != 0; },
-       cannot_write + platform::internal::WindowsErrorText(ERROR_ACCESS_DENIED)},
-      {"report is a link", [&] { return fs::remove(report), CreateSymbolicLinkW(report.c_str(), notes.c_str(), 0); },
-       ""},
-      {"report held open", hold, ""},
-      {"report held open, the disk fills", hold, cannot_write + platform::internal::WindowsErrorText(ERROR_DISK_FULL),
-       platform::ReportFault{platform::ReportFault::Call::kWrite, 2}}};  // the second write: in place
-  std::string unarranged;  // the cases the system cannot arrange, skipped
-  for (const Case& use : cases) {
-    SCOPED_TRACE(use.what);
-    SetUp();
-    fs::create_directories(L"C:\\reports");
-    tools::WriteFile(L"C:\\maps\\A.MAP", tools::MapBytes({1}));
-    tools::WriteFile(report, "old report");
-    tools::WriteFile(notes, "notes");
-    if (!use.arrange()) {
-      unarranged += std::string(use.what) + " (error " + std::to_string(GetLastError()) + ") ";
-      continue;
-    }
-    const DWORD attributes = GetFileAttributesW(report.c_str());
-    std::optional<platform::ScopedReportFault> fault;
-    if (use.fault) fault.emplace(*use.fault);
-    EXPECT_EQ(Scan(L"C:\\reports", L"C:\\maps", {L"A.MAP"}).message(), use.error);
-    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
-    holder = INVALID_HANDLE_VALUE;
-    if (!use.error.empty()) {
-      EXPECT_EQ(GetFileAttributesW(report.c_str()), attributes);
-    }
-    const std::string new_report = scan::ReportHeaderText(L"C:\\maps", 1) + "  A.MAP                 : City, \r\n";
-    EXPECT_EQ(tools::ReadFile(report), use.error.empty() ? new_report : "old report");
-    EXPECT_EQ(tools::ReadFile(notes), "notes");
-    EXPECT_EQ(std::distance(fs::directory_iterator(L"C:\\reports"), fs::directory_iterator()), 2);
-    SetFileAttributesW(report.c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-  if (!unarranged.empty()) GTEST_SKIP() << "the system cannot arrange " << unarranged;
-}
-
-// A scan that ends abruptly while it writes leaves no temporary: it is marked
-// for deletion when closed until it is complete.
-TEST_F(DriveC, EndedScanLeavesNothingBehind) {
-  fs::create_directories(L"C:\\reports");
-  tools::WriteFile(L"C:\\reports\\GroundStyles.txt", "old report");
-  tools::WriteFile(L"C:\\maps\\A.MAP", tools::MapBytes({1}));
-  const std::vector<NativeString> names(4000, L"A.MAP");  // a report of several writes
-  const platform::ReportFault end{platform::ReportFault::Call::kWrite, 2, SIGTERM};
-  // The C runtime ends the process at once, with exit code 3, on SIGTERM.
-  EXPECT_EXIT((platform::ScopedReportFault(end), Scan(L"C:\\reports", L"C:\\maps", names)),
-              ::testing::ExitedWithCode(3), "");
-  EXPECT_EQ(std::distance(fs::directory_iterator(L"C:\\reports"), fs::directory_iterator()), 1);
-  EXPECT_EQ(tools::ReadFile(L"C:\\reports\\GroundStyles.txt"), "old report");
 }
 
 TEST(WindowsPlatform, FoldersDrivesAndDevices) {
