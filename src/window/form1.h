@@ -108,13 +108,4 @@ class Form1 : public Form1Events {
   std::string text1_default_;  // the text Form1_Load put in Text1
 };
 
-// `text` with every run of more than `width` characters that holds no space
-// broken into lines of at most `width`, after a separator where there is one:
-// message boxes wrap at spaces, and a long path would otherwise run off the screen.
-std::string WrapLongWords(const std::string& text, std::size_t width);
-
-// A file or folder name as the lists show it: UTF-8 with control characters
-// as '?', so that every entry keeps to one line.
-std::string ShownName(const platform::NativeString& name);
-
 }  // namespace window

@@ -16,6 +16,7 @@
 #include "map_writer.h"
 #include "ordinary_user.h"
 #include "scan/report.h"
+#include "shown_text.h"
 
 namespace window {
 namespace {
