@@ -1,6 +1,6 @@
 // What both views' tests share: Form1's events recorded instead of handled,
 // a view made and loaded with them, the rows of a deep folder and how Dir1
-// must show them, the tab stops the layout table names, and input given while
+// must show them, Tab following the layout table's tab stops, and input given while
 // the window is busy with a slow piece of work.
 #pragma once
 
@@ -54,13 +54,21 @@ inline std::vector<window::FolderRow> DeepFolderRows() {
   return rows;
 }
 
-// The rows of the layout table that Tab stops on, in order.
-inline std::vector<window::ControlLayout> TabStops() {
-  std::vector<window::ControlLayout> stops;
+// Tab pressed from the control with the focus visits the layout table's tab
+// stops from the first in order, and comes round to it again. `control` gives
+// a row's control, `focused` the control with the focus, `tab` presses Tab on one.
+template <class ControlOf, class Focused, class Tab>
+void ExpectTabFollowsTabStops(ControlOf control, Focused focused, Tab tab) {
+  std::vector<decltype(focused())> expected, visited = {focused()};
   for (const window::ControlLayout& layout : window::Form1Layout()) {
-    if (layout.tab_stop) stops.push_back(layout);
+    if (layout.tab_stop) expected.push_back(control(layout));
   }
-  return stops;
+  expected.push_back(expected.front());
+  while (visited.size() < expected.size()) {
+    tab(visited.back());
+    visited.push_back(focused());
+  }
+  EXPECT_EQ(visited, expected);
 }
 
 // Where Dir1 shows its highlighted row, from its icon to the end of its name,
@@ -82,7 +90,8 @@ class ViewTest : public ::testing::Test {
   virtual void Pump() = 0;
 
   // Dir1 seven levels down shows the folder whole; a name longer than Dir1 is
-  // wide shows from its icon on. `highlight` measures the highlighted row.
+  // wide shows from its icon on, and so does the root when the highlight moves
+  // back to it. `highlight` measures the highlighted row.
   void ExpectDeepFolderShownWhole(const std::function<ShownRow()>& highlight) {
     const std::vector<window::FolderRow> rows = DeepFolderRows();
     view_->ShowFolders(rows, kDeepRow);
@@ -94,6 +103,8 @@ class ViewTest : public ::testing::Test {
     EXPECT_GT(shown.right, shown.width);
     EXPECT_GE(shown.left, 0);
     EXPECT_LT(shown.left, shown.width / 2);
+    view_->SelectFolder(0);
+    EXPECT_GE(highlight().left, 0);
   }
 
   // Runs 1.5 s of work with RunBusy, Check1[0] ticked and `folder` in Text1.
