@@ -1,7 +1,7 @@
 // What both views' tests share: Form1's events recorded instead of handled,
 // a view made and loaded with them, the rows of a deep folder and how Dir1
-// must show them, Tab following the layout table's tab stops, and input given while
-// the window is busy with a slow piece of work.
+// must show them, Tab following the layout table's tab stops, and input
+// given while the window is busy with a slow piece of work.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -136,7 +136,7 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgre
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  other.close();  // the last window closed ends the program
+  other.close();  // so that closing the window at the end ends the program
   EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere", "Drive1_Refresh"}));
 
   // The buttons answer a click, Space, Return and Enter.
