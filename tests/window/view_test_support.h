@@ -1,6 +1,7 @@
 // What both views' tests share: Form1's events recorded instead of handled,
-// a view made and loaded with them, the rows of a deep folder, the tab stops
-// the layout table names, and a slow piece of work run while the window is busy.
+// a view made and loaded with them, the rows of a deep folder and how Dir1
+// must show them, Tab following the layout table's tab stops, and input
+// given while the window is busy with a slow piece of work.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,21 +41,6 @@ class RecordingEvents : public window::Form1Events {
   std::vector<std::string> events;
 };
 
-// A view of the toolkit, loaded with recorded events.
-template <class View>
-class ViewTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    view_ = std::make_unique<View>();
-    view_->Load(events_);
-    ASSERT_EQ(events_.Take(), std::vector<std::string>{"Form1_Load"});
-  }
-
-  TempFolder temp_;
-  RecordingEvents events_;
-  std::unique_ptr<View> view_;
-};
-
 // Dir1's rows for a folder seven levels down (row kDeepRow), a subfolder whose
 // name is wider than the tree (the row after it) and one more.
 inline constexpr std::size_t kDeepRow = 6;
@@ -68,53 +54,111 @@ inline std::vector<window::FolderRow> DeepFolderRows() {
   return rows;
 }
 
-// The rows of the layout table that Tab stops on, in order.
-inline std::vector<window::ControlLayout> TabStops() {
-  std::vector<window::ControlLayout> stops;
+// Tab pressed from the control with the focus visits the layout table's tab
+// stops from the first in order, and comes round to it again. `control` gives
+// a row's control, `focused` the control with the focus, `tab` presses Tab on one.
+template <class ControlOf, class Focused, class Tab>
+void ExpectTabFollowsTabStops(ControlOf control, Focused focused, Tab tab) {
+  std::vector<decltype(focused())> expected, visited = {focused()};
   for (const window::ControlLayout& layout : window::Form1Layout()) {
-    if (layout.tab_stop) stops.push_back(layout);
+    if (layout.tab_stop) expected.push_back(control(layout));
   }
-  return stops;
+  expected.push_back(expected.front());
+  while (visited.size() < expected.size()) {
+    tab(visited.back());
+    visited.push_back(focused());
+  }
+  EXPECT_EQ(visited, expected);
 }
 
-// Runs 1.5 s of work with view.RunBusy and returns the longest time in ms
-// the window went without a tick. `give_input` runs once from a tick after
-// 300 ms, as the user's doings would; `input_at_end` runs on the work's
-// thread as it ends, while a tick holds the window's thread, for input that
-// arrives in its last moments and waits in the queue behind the end.
-inline std::int64_t RunSlowWork(window::Form1View& view, const std::function<void()>& give_input,
-                                const std::function<void()>& input_at_end) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
-  Clock::time_point last = start;
-  std::int64_t longest_ms = 0;
-  std::function<void()> pending = give_input;
-  std::atomic<int> ending{0};  // 1: the work waits for a tick, 2: a tick waits for the input, 3: it is given
-  const auto wait_for = [&ending](int stage) {
-    while (ending < stage) std::this_thread::yield();
-  };
-  view.RunBusy(
-      [&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        ending = 1;
-        wait_for(2);
-        input_at_end();
-        ending = 3;
-      },
-      [&] {
-        const auto since = [](Clock::time_point then) {
-          return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then).count();
-        };
-        longest_ms = std::max<std::int64_t>(longest_ms, since(last));
-        last = Clock::now();
-        if (since(start) >= 300 && pending) std::exchange(pending, nullptr)();
-        int expected = 1;
-        if (!ending.compare_exchange_strong(expected, 2)) return;
-        wait_for(3);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the work ends meanwhile
-      });
-  EXPECT_FALSE(pending);  // given
-  return longest_ms;
-}
+// Where Dir1 shows its highlighted row, from its icon to the end of its name,
+// and how wide Dir1's inside is, in pixels.
+struct ShownRow {
+  int left, right, width;
+};
+
+// A view of the toolkit, loaded with recorded events.
+template <class View>
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    view_ = std::make_unique<View>();
+    view_->Load(events_);
+    ASSERT_EQ(events_.Take(), std::vector<std::string>{"Form1_Load"});
+  }
+  // Handles what the window has queued now.
+  virtual void Pump() = 0;
+
+  // Dir1 seven levels down shows the folder whole; a name longer than Dir1 is
+  // wide shows from its icon on, and so does the root when the highlight moves
+  // back to it. `highlight` measures the highlighted row.
+  void ExpectDeepFolderShownWhole(const std::function<ShownRow()>& highlight) {
+    const std::vector<window::FolderRow> rows = DeepFolderRows();
+    view_->ShowFolders(rows, kDeepRow);
+    ShownRow shown = highlight();
+    EXPECT_GE(shown.left, 0);
+    EXPECT_LE(shown.right, shown.width);
+    view_->ShowFolders(rows, kDeepRow + 1);
+    shown = highlight();
+    EXPECT_GT(shown.right, shown.width);
+    EXPECT_GE(shown.left, 0);
+    EXPECT_LT(shown.left, shown.width / 2);
+    view_->SelectFolder(0);
+    EXPECT_GE(highlight().left, 0);
+  }
+
+  // Runs 1.5 s of work with RunBusy, Check1[0] ticked and `folder` in Text1.
+  // `give_input` runs once from a tick after 300 ms, as the user's doings
+  // would; `input_at_end` runs on the work's thread as it ends, while a tick
+  // holds the window's thread, for input that arrives in its last moments and
+  // waits in the queue behind the end. The window answers throughout (a tick
+  // at least every 100 ms), and none of the input counts: no event, the box
+  // still ticked, Text1 as it was.
+  void ExpectInputDroppedWhileBusy(const std::string& folder, const std::function<void()>& give_input,
+                                   const std::function<void()>& input_at_end) {
+    using Clock = std::chrono::steady_clock;
+    view_->SetText(window::Control::kText1, folder);
+    view_->SetChecked(0, true);
+    events_.Take();
+    const Clock::time_point start = Clock::now();
+    Clock::time_point last = start;
+    std::int64_t longest_ms = 0;
+    std::function<void()> pending = give_input;
+    std::atomic<int> ending{0};  // 1: the work waits for a tick, 2: a tick waits for the input, 3: it is given
+    const auto wait_for = [&ending](int stage) {
+      while (ending < stage) std::this_thread::yield();
+    };
+    view_->RunBusy(
+        [&] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+          ending = 1;
+          wait_for(2);
+          input_at_end();
+          ending = 3;
+        },
+        [&] {
+          const auto since = [](Clock::time_point then) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then).count();
+          };
+          longest_ms = std::max<std::int64_t>(longest_ms, since(last));
+          last = Clock::now();
+          if (since(start) >= 300 && pending) std::exchange(pending, nullptr)();
+          int expected = 1;
+          if (!ending.compare_exchange_strong(expected, 2)) return;
+          wait_for(3);
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the work ends meanwhile
+        });
+    Pump();
+    EXPECT_FALSE(pending);  // given
+    EXPECT_LT(longest_ms, 100);
+    EXPECT_TRUE(view_->IsChecked(0));
+    EXPECT_EQ(view_->Text1Text(), folder);
+    EXPECT_EQ(events_.Take(), std::vector<std::string>{});
+  }
+
+  TempFolder temp_;
+  RecordingEvents events_;
+  std::unique_ptr<View> view_;
+};
 
 }  // namespace tools
