@@ -82,8 +82,8 @@ class FakeView : public Form1View {
 // A temporary machine: the drive "disk" holds the home folder (on Windows it
 // is C:, which holds the user's Documents, the home folder's stand-in) and the
 // working folder "maps"; the drive "card" holds a map; the drives "usb" and
-// "cdrom" have no medium. Elsewhere the home folder's name is not UTF-8, so
-// that Text1's default text names it only as the text Form1_Load put there.
+// "cdrom" have no medium. Except on Windows, the home folder's name is not
+// UTF-8, so Text1's default text stands for it only as the text Form1_Load put there.
 class Form1Test : public ::testing::Test {
  protected:
   void SetUp() override {
