@@ -32,7 +32,6 @@ TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTer
       {"ARRACT.MAP.MAP", Summary({1}), "  ARRACT.MAP.MAP        : City, "},
       {"ARRACT", Summary({1}), "  ARRACT                : City, "},
       {"\tARRACT.MAP", Summary({1}), "  ?ARRACT.MAP           : City, "},
-      {"CR\r.MAP", Summary({1}), "  CR?.MAP               : City, "},
       {"DEL\x7F.MAP", Summary({1}), "  DEL?.MAP              : City, "},
 #ifndef _WIN32  // Windows counts UTF-16 units and writes the code page (see the Windows suite)
       // 21 characters, 24 bytes in UTF-8, padded by characters; a byte that is not UTF-8 counts as one.
@@ -42,18 +41,6 @@ TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTer
 #endif
   };
   for (const auto& [name, summary, line] : cases) EXPECT_EQ(Line(name, summary), line) << name;
-}
-
-TEST(ReportHeader, HasEightLinesWithTheCount) {
-  EXPECT_EQ(ReportHeaderText(FromUtf8("/home/u/MAPS"), 3),
-            "Number of *.MAP files in /home/u/MAPS :  3\r\n"
-            "\r\n"
-            "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
-            "Only maps that contain groundstyles you search for, are listed.\r\n"
-            "\r\n"
-            "Mapname                 : Groundstyles found on map\r\n"
-            "===================================================\r\n"
-            "\r\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -18,9 +19,7 @@ std::string MapBytes(const std::vector<int>& codes, std::uint32_t seed) {
   constexpr std::size_t kHeader = 10, kRecord = 7, kRecords = 1800;
   std::mt19937 random(seed);
   std::string bytes(kHeader + kRecord * kRecords, '\0');
-  if (seed != 0) {
-    for (char& byte : bytes) byte = static_cast<char>(random() & 0xFF);
-  }
+  if (seed != 0) std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<char>(random() & 0xFF); });
   for (std::size_t k = 0; k < kRecords; ++k) {
     const auto code = static_cast<std::uint16_t>(codes.empty() ? 0 : codes[k % codes.size()]);
     bytes[kHeader + kRecord * k] = static_cast<char>(code & 0xFF);
@@ -44,24 +43,19 @@ std::string ReadFile(const std::filesystem::path& path) {
 TempFolder::TempFolder() {
   static std::random_device device;
   const auto base = std::filesystem::temp_directory_path();
-  for (;;) {
+  do {
     path_ = base / ("groundstyles-test-" + std::to_string(device()));
-    if (std::filesystem::create_directory(path_)) break;
-  }
+  } while (!std::filesystem::create_directory(path_));
 }
 
 TempFolder::~TempFolder() {
   std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                               ignored);
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
   std::filesystem::remove_all(path_, ignored);
 }
 
 ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-  if (const char* old = std::getenv(name)) {
-    had_value_ = true;
-    old_value_ = old;
-  }
+  if (const char* old = std::getenv(name)) old_value_ = old;
 #ifdef _WIN32
   _putenv_s(name, value.c_str());
 #else
@@ -71,13 +65,9 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
 
 ScopedEnvironment::~ScopedEnvironment() {
 #ifdef _WIN32
-  _putenv_s(name_, had_value_ ? old_value_.c_str() : "");
+  _putenv_s(name_, old_value_ ? old_value_->c_str() : "");  // an empty value removes it
 #else
-  if (had_value_) {
-    setenv(name_, old_value_.c_str(), 1);
-  } else {
-    unsetenv(name_);
-  }
+  old_value_ ? setenv(name_, old_value_->c_str(), 1) : unsetenv(name_);
 #endif
 }
 
@@ -86,6 +76,11 @@ namespace {
 
 // Where Windows keeps the user's folders; "Personal" is Documents.
 constexpr wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+void SetDocumentsFolder(const std::wstring& folder) {
+  RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Personal", REG_EXPAND_SZ, folder.c_str(),
+                  static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+}
 
 }  // namespace
 
@@ -97,15 +92,10 @@ ScopedDocumentsFolder::ScopedDocumentsFolder(const std::filesystem::path& folder
     throw std::runtime_error("the system names no Documents folder");
   }
   old_folder_ = old;
-  const std::wstring& text = folder.native();
-  RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Personal", REG_EXPAND_SZ, text.c_str(),
-                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  SetDocumentsFolder(folder.native());
 }
 
-ScopedDocumentsFolder::~ScopedDocumentsFolder() {
-  RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, L"Personal", REG_EXPAND_SZ, old_folder_.c_str(),
-                  static_cast<DWORD>((old_folder_.size() + 1) * sizeof(wchar_t)));
-}
+ScopedDocumentsFolder::~ScopedDocumentsFolder() { SetDocumentsFolder(old_folder_); }
 #endif
 
 }  // namespace tools

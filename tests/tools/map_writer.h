@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,7 @@ class ScopedEnvironment {
 
  private:
   const char* name_;
-  bool had_value_ = false;
-  std::string old_value_;
+  std::optional<std::string> old_value_;
 };
 
 #ifdef _WIN32

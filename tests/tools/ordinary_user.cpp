@@ -8,11 +8,7 @@
 
 namespace tools {
 
-namespace {
-
-constexpr uid_t kNobody = 65534;
-
-}  // namespace
+constexpr uid_t kNobody = 65534;  // the user "nobody"
 
 bool RunsAsRoot() { return geteuid() == 0; }
 
