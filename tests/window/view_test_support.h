@@ -81,10 +81,12 @@ struct ShownRow {
 template <class View>
 class ViewTest : public ::testing::Test {
  protected:
+  using Control = window::Control;
+  using Events = std::vector<std::string>;
   void SetUp() override {
     view_ = std::make_unique<View>();
     view_->Load(events_);
-    ASSERT_EQ(events_.Take(), std::vector<std::string>{"Form1_Load"});
+    ASSERT_EQ(events_.Take(), Events{"Form1_Load"});
   }
   // Handles what the window has queued now.
   virtual void Pump() = 0;
@@ -117,7 +119,7 @@ class ViewTest : public ::testing::Test {
   void ExpectInputDroppedWhileBusy(const std::string& folder, const std::function<void()>& give_input,
                                    const std::function<void()>& input_at_end) {
     using Clock = std::chrono::steady_clock;
-    view_->SetText(window::Control::kText1, folder);
+    view_->SetText(Control::kText1, folder);
     view_->SetChecked(0, true);
     events_.Take();
     const Clock::time_point start = Clock::now();
@@ -153,7 +155,7 @@ class ViewTest : public ::testing::Test {
     EXPECT_LT(longest_ms, 100);
     EXPECT_TRUE(view_->IsChecked(0));
     EXPECT_EQ(view_->Text1Text(), folder);
-    EXPECT_EQ(events_.Take(), std::vector<std::string>{});
+    EXPECT_EQ(events_.Take(), Events{});
   }
 
   TempFolder temp_;

@@ -29,8 +29,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using window::Control;
-using Events = std::vector<std::string>;
 
 // The launcher entry's updates the program sends on the session bus.
 class LauncherUpdates : public QObject {

@@ -12,10 +12,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using window::Control;
-using Events = std::vector<std::string>;
-
 std::wstring TextOf(HWND control) {
   wchar_t text[512] = {};
   GetWindowTextW(control, text, 512);
