@@ -133,6 +133,7 @@ class Form1Test : public ::testing::Test {
   fs::path disk_ = L"C:\\";
   fs::path maps_ = temp_.path() / "maps";
   fs::path home_folder_ = maps_;
+  tools::ScopedDocumentsFolder documents_{home_folder_};  // so that reports stay in the test's folders
 #else
   fs::path disk_ = temp_.path() / "disk";
   fs::path maps_ = disk_ / "maps";
