@@ -34,14 +34,11 @@ class Form1 : public Form1Events {
   void Command1_Click() override;
   // "End Program".
   void Command2_Click() override;
-  // Leaving Text1 for another control of the window warns as ReportFolderWarning.
+  // Leaving Text1 for another control of the window warns when the folder it
+  // names is missing.
   void Text1_LostFocus(FocusTarget target) override;
-  // Warns when the folder Text1 names is missing.
-  void ReportFolderWarning();
   // Moves the lists to Drive1's entry `index`.
   void Drive1_Change(std::size_t index) override;
-  // Dir1's folder changed: File1 follows it.
-  void Dir1_Change();
   void Dir1_Open(std::size_t row) override;
   // Dir1 and File1 list the watched folder again.
   void FolderChanged() override;
@@ -60,6 +57,10 @@ class Form1 : public Form1Events {
   scan::TerrainSelection Selection() const;
 
  private:
+  // Warns when the folder Text1 names is missing.
+  void ReportFolderWarning();
+  // Dir1's folder changed: File1 follows it.
+  void Dir1_Change();
   // Moves Dir1 to `folder`; fails, changing nothing, when it cannot be listed.
   platform::Status SetDir1Path(const platform::NativeString& folder);
   // Makes `folder` Dir1's path, showing `subfolders` under it, and lets File1 follow.

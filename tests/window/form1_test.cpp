@@ -214,8 +214,8 @@ TEST_F(Form1Test, LoadOpensTheWorkingFolderAndRowsOpenedMoveTheLists) {
   for (const std::string& text :
        {"  " + missing + "  ", missing, std::string(), Utf8(card_), " " + Utf8(card_ / "") + " ", Home()}) {
     view_.text1 = text;
-    form_->ReportFolderWarning();
-    form_->ReportFolderWarning();
+    form_->Text1_LostFocus(FocusTarget::kControl);
+    form_->Text1_LostFocus(FocusTarget::kControl);
   }
   const std::string second_line = "\r\nIf you continue the report will be placed in '" + Home() + "'.";
   const std::string warning = "The folder: " + missing + " does not exist." + second_line;
