@@ -28,14 +28,14 @@ if [ "$target" = windows ]; then
   preset=windows
   build=$(build_dir windows)
   program=(wine "$build/src/window/win32/groundstyles.exe")
-  mapgen=(wine "$build/bench/groundstyles_mapgen.exe")
+  mapgen=(wine "$build/tools/groundstyles_mapgen.exe")
   wine_prefix
 else
   ensure_packages "${BUILD_PACKAGES[@]}"
   preset=default
   build=$(build_dir default)
   program=("$build/src/window/qt/groundstyles")
-  mapgen=("$build/bench/groundstyles_mapgen")
+  mapgen=("$build/tools/groundstyles_mapgen")
 fi
 build_preset "$preset" groundstyles groundstyles_mapgen
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "platform/report_file.h"
 
 namespace platform::internal {

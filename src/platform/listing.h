@@ -3,7 +3,8 @@
 
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/status.h"
+#include "platform/text.h"
 
 namespace platform {
 

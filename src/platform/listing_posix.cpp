@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_error.h"
 #include "platform/listing.h"
 
 namespace platform {

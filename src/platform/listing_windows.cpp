@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "platform/file_error.h"
 #include "platform/listing.h"
+#include "platform/paths.h"
 #include "platform/windows_text.h"
 
 namespace platform {

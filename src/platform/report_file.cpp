@@ -6,7 +6,9 @@
 #include <atomic>
 #include <random>
 
+#include "platform/file_error.h"
 #include "platform/file_ops.h"
+#include "platform/paths.h"
 
 namespace platform {
 

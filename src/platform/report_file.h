@@ -12,7 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/status.h"
+#include "platform/text.h"
 
 namespace platform {
 

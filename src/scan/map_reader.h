@@ -8,7 +8,7 @@
 #include <functional>
 #include <span>
 
-#include "platform/platform.h"
+#include "platform/file_head.h"
 #include "scan/terrain.h"
 
 namespace scan {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/paths.h"
 #include "scan/text.h"
 
 namespace scan {
@@ -29,11 +30,7 @@ bool IsStockMap(const platform::NativeString& name) {
 }
 
 std::string ReportName(const platform::NativeString& name) {
-  std::string text = platform::ToReportText(name);
-  std::replace_if(
-      text.begin(), text.end(),
-      [](char c) { return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7F; }, '?');
-  return text;
+  return platform::QuestionMarkControls(platform::ToReportText(name), platform::ControlSet::kAscii);
 }
 
 std::string ReportHeaderText(const platform::NativeString& listed_folder, std::size_t count) {

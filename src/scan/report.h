@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "scan/map_reader.h"
 #include "scan/terrain.h"
 

@@ -5,7 +5,8 @@
 #include <span>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/status.h"
+#include "platform/text.h"
 #include "platform/report_file.h"
 #include "scan/map_reader.h"
 #include "scan/terrain.h"

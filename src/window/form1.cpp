@@ -8,6 +8,7 @@
 
 #include "groundstyles_version.h"
 #include "platform/listing.h"
+#include "platform/paths.h"
 #include "scan/run_scan.h"
 #include "scan/text.h"
 #include "shown_text.h"

@@ -12,7 +12,7 @@
 #include "form1_events.h"
 #include "form1_view.h"
 #include "platform/drives.h"
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "platform/report_file.h"
 #include "scan/terrain.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "layout.h"
-#include "platform/platform.h"
+#include "platform/text.h"
 
 namespace window {
 

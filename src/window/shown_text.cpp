@@ -50,16 +50,7 @@ std::string WrapLongWords(const std::string& text, std::size_t width) {
 }
 
 std::string ShownName(const platform::NativeString& name) {
-  std::string shown = platform::ToUtf8(name);
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(shown[i]);
-    if (byte < 0x20 || byte == 0x7F) {
-      shown[i] = '?';
-    } else if (byte == 0xC2 && i + 1 < shown.size() && static_cast<unsigned char>(shown[i + 1]) < 0xA0) {
-      shown.replace(i, 2, "?");  // U+0080..U+009F
-    }
-  }
-  return shown;
+  return platform::QuestionMarkControls(platform::ToUtf8(name), platform::ControlSet::kUtf8);
 }
 
 }  // namespace window

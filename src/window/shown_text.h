@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 
 namespace window {
 

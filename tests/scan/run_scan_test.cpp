@@ -10,7 +10,9 @@
 
 #include "fake_report_calls.h"
 #include "map_writer.h"
+#include "platform/paths.h"
 #include "scan/report.h"
+#include "scoped_settings.h"
 #include "threads_and_files.h"
 
 namespace scan {

@@ -14,7 +14,9 @@
 #include "groundstyles_version.h"
 #include "map_writer.h"
 #include "ordinary_user.h"
+#include "platform/paths.h"
 #include "scan/report.h"
+#include "scoped_settings.h"
 
 namespace window {
 namespace {

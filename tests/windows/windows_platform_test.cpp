@@ -6,9 +6,12 @@
 
 #include "map_writer.h"
 #include "platform/drives.h"
+#include "platform/file_error.h"
 #include "platform/listing.h"
+#include "platform/paths.h"
 #include "scan/report.h"
 #include "scan/run_scan.h"
+#include "scoped_settings.h"
 
 namespace {
 

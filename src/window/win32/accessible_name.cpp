@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "accessible_name.h"
-#include "platform/platform.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "form1.h"
-#include "platform/platform.h"
+#include "platform/text.h"
 #include "win32_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
