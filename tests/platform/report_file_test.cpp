@@ -13,14 +13,14 @@
 #include <csignal>
 #include <functional>
 
-#include "fake_report_calls.h"
+#include "fake_report_file_system.h"
 #include "map_writer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Call = tools::FakeReportCalls::Call;
-using Fault = tools::FakeReportCalls::Fault;
+using Call = tools::FakeReportFileSystem::Call;
+using Fault = tools::FakeReportFileSystem::Fault;
 
 constexpr std::size_t kLarge = 200 * 1024, kChunk = 1000;  // several of the report's writes; one append
 
@@ -41,7 +41,7 @@ TEST(ReportFile, ReplacedWholeOrTheEarlierReportKept) {
 #endif
   const fs::path report = folder / "GroundStyles.txt", notes = temp.path() / "notes.txt";
   fs::create_directory(folder);
-  tools::FakeReportCalls calls;
+  tools::FakeReportFileSystem calls;
   // Writes a report of `size` bytes 'n' in short appends, doing `during` before it commits;
   // a failed append must fail the commit too.
   const auto write = [&](std::size_t size, const std::function<void()>& during = {}) {

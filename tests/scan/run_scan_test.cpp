@@ -8,7 +8,7 @@
 #include <functional>
 #include <random>
 
-#include "fake_report_calls.h"
+#include "fake_report_file_system.h"
 #include "map_writer.h"
 #include "platform/paths.h"
 #include "scan/report.h"
@@ -57,7 +57,7 @@ class RunScanTest : public ::testing::Test {
   fs::path report_ = reports_ / kReportFileName;
   tools::ScopedEnvironment home_variable_{"HOME", home_.string()};
   std::vector<platform::NativeString> names_;
-  tools::FakeReportCalls calls_;
+  tools::FakeReportFileSystem calls_;
   std::string busy_log_;
   std::size_t maps_done_ = 0;  // as the last progress said
   bool progress_in_order_ = true;
@@ -168,7 +168,7 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
     const char* what;
     std::function<void()> arrange;
     std::string message;  // how the error starts
-    std::vector<tools::FakeReportCalls::Fault> faults = {};
+    std::vector<tools::FakeReportFileSystem::Fault> faults = {};
   };
   std::vector<Case> cases = {
       {"map deleted after listing", [&] { fs::remove(map_b); }, "cannot open \"" + map_b + "\": "},
