@@ -19,6 +19,16 @@ int Open(const NativeString& path, DWORD access, DWORD share, DWORD disposition,
   return 0;
 }
 
+// Opens the file itself (not what a link names) for `access` alone, sharing
+// everything, and closes it again: 0, or why the system refuses it.
+int TryOpen(const NativeString& path, DWORD access) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  FileHandle file = kNoFile;
+  const int error = Open(path, access, share, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, &file);
+  if (error == 0) CloseHandle(Handle(file));
+  return error;
+}
+
 // Marks the file for deletion when its last handle closes, or takes the mark off.
 bool SetDeleteOnClose(FileHandle file, bool remove) {
   FILE_DISPOSITION_INFO disposition{};
@@ -68,6 +78,13 @@ class WindowsReportFileSystem final : public ReportFileSystem {
   }
 };
 
+// Whether the report can be written is asked of the file itself: opening it
+// for writing is refused for a read-only file and for one whose access list
+// denies this user writing, as the in-place rewrite would be (replacing it, a
+// file the user may not write, is not the report's to do). When another
+// program holds it open so that it can be neither written nor deleted, neither
+// the replacement nor the rewrite can take place. Moving a file onto a folder
+// is refused.
 int WindowsReportFileSystem::Inspect(const NativeString& path, ExistingReport* report) const {
   *report = {};
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -80,9 +97,12 @@ int WindowsReportFileSystem::Inspect(const NativeString& path, ExistingReport* r
     report->type = Type::kLink;
   } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     report->type = Type::kOther;
+    report->refusal = ERROR_ACCESS_DENIED;
   } else {
     report->type = Type::kFile;
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) report->refusal = ERROR_ACCESS_DENIED;
+    int error = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? ERROR_ACCESS_DENIED : TryOpen(path, FILE_WRITE_DATA);
+    if (error == ERROR_SHARING_VIOLATION && TryOpen(path, DELETE) != ERROR_SHARING_VIOLATION) error = 0;
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) report->refusal = error;
   }
   return 0;
 }

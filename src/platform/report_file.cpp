@@ -153,9 +153,11 @@ Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>*
   if (const int error = files.Inspect(path, &impl.old); error != 0) {
     return FileError("create", path, files.ErrorText(error));
   }
-  // A report the user may not write is theirs to keep as it is.
-  if (impl.old.type == Type::kFile && impl.old.refusal != 0) {
-    return FileError("write", path, files.ErrorText(impl.old.refusal));
+  // A report the user may not write is theirs to keep as it is, and nothing
+  // takes the place of a folder or another non-file: said before any map is read.
+  if (impl.old.refusal != 0) {
+    const char* verb = impl.old.type == Type::kFile ? "write" : "replace";
+    return FileError(verb, path, files.ErrorText(impl.old.refusal));
   }
 
   int error = impl.CreateNewFile();

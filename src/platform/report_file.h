@@ -20,6 +20,10 @@ namespace platform {
 class ReportFile {
  public:
   // Starts a new report at `path`, made through `files`, which must outlive it.
+  // Fails at once, before any byte is written, when the report cannot be put
+  // in place: its name taken by a folder or another non-file, a report the
+  // user may not write, or on Windows one another program holds open so that
+  // it can be neither written nor replaced.
   static Status Create(const NativeString& path, std::unique_ptr<ReportFile>* report,
                        const ReportFileSystem& files = SystemReportFileSystem());
 

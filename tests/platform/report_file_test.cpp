@@ -6,6 +6,7 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "ordinary_user.h"
@@ -36,9 +37,11 @@ const std::string kAtOnce = "at once: ";
 const std::string kCannotWrite = "cannot write REPORT: ";
 const std::string kCannotReplace = "cannot replace REPORT: ";
 const std::string kCannotRead = "cannot read REPORT: ";
+// The system's reasons (on Windows as wine words them).
 #ifdef _WIN32
 const std::string kRefused = "Access denied.";
 const std::string kIsAFolder = kRefused;  // what moving a file onto a folder gives
+const std::string kHeldOpen = "Sharing violation.";
 #else
 const std::string kRefused = "Permission denied";
 const std::string kIsAFolder = "Is a directory";
@@ -103,6 +106,11 @@ class ReportFileTest : public ::testing::TestWithParam<Case> {
 #ifdef _WIN32
   // Another program's, letting others read and write it but not delete it.
   void HoldOpenSharingWrites() { Hold(FILE_SHARE_READ | FILE_SHARE_WRITE); }
+  // Another program's, letting others only read it.
+  void HoldOpenForItself() { Hold(FILE_SHARE_READ); }
+  void Hold(DWORD share) {
+    holder_.reset(CreateFileW(report_.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
+  }
 #else
   void PutLinkInPlace() {
     fs::remove(report_);
@@ -111,6 +119,10 @@ class ReportFileTest : public ::testing::TestWithParam<Case> {
   void PutFifoInPlace() {
     fs::remove(report_);
     ASSERT_EQ(mkfifo(report_.c_str(), 0666), 0);
+  }
+  void PutDeviceInPlace() {
+    fs::remove(report_);
+    ASSERT_EQ(mknod(report_.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);  // the null device
   }
   void MakeFolderTakeNoNewFile() { fs::permissions(folder_, fs::perms(0555)); }
   // Another user's (root's) folder and report, which the folder keeps from being replaced.
@@ -135,9 +147,6 @@ class ReportFileTest : public ::testing::TestWithParam<Case> {
   // A death test's child is this program started again: both use one folder.
   fs::path folder_ = fs::temp_directory_path() / "groundstyles-report-test";
   std::shared_ptr<void> holder_;
-  void Hold(DWORD share) {
-    holder_.reset(CreateFileW(report_.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
-  }
 #else
   fs::path folder_ = temp_.path() / "reports";
 #endif
@@ -276,7 +285,7 @@ const Case kEverywhere[] = {
     {"the close fails", {{Call::kClose}}, 10, 100, kCannotWrite},
     {"the report's folder cannot be looked into", {{Call::kInspect}}, 10, 100, kAtOnce + "cannot create REPORT: "},
     {"a read-only report", {}, 10, 100, kAtOnce + kCannotWrite + kRefused, &T::MakeReportReadOnly},
-    {"the report's name taken by a folder", {}, 10, 100, kCannotReplace + kIsAFolder, &T::PutFolderInPlace},
+    {"the report's name taken by a folder", {}, 10, 100, kAtOnce + kCannotReplace + kIsAFolder, &T::PutFolderInPlace},
     {"no report, the folder takes no new file", {kNoNewFile}, 0, 100, kAtOnce + "cannot create REPORT: " + kRefused},
     {"in place, a large report", {kNoNewFile}, 10, kLarge, kWritten + "1"},
     {"in place, shorter than the old report", {kNoNewFile}, kLarge, 100, kWritten + "1"},
@@ -296,6 +305,8 @@ INSTANTIATE_TEST_SUITE_P(Everywhere, ReportFileTest, ::testing::ValuesIn(kEveryw
 #ifdef _WIN32
 const Case kWindows[] = {
     {"a report held open: rewritten in place", {}, 10, 100, kWritten + "2", &T::HoldOpenSharingWrites},
+    {"a report another program holds for itself", {}, 10, 100, kAtOnce + kCannotWrite + kHeldOpen,
+     &T::HoldOpenForItself},
 };
 INSTANTIATE_TEST_SUITE_P(Windows, ReportFileTest, ::testing::ValuesIn(kWindows), CaseName);
 #else  // wine makes no links
@@ -306,6 +317,9 @@ const Case kPosix[] = {
     {"replacement refused, a link swapped in", {kRefusedReplace}, 10, 100, kCannotWrite, nullptr, &T::PutLinkInPlace},
     {"replacement refused, a FIFO swapped in", {kRefusedReplace}, 10, 100, kCannotWrite + kNotAFile, nullptr,
      &T::PutFifoInPlace},
+    {"the report's name taken by a FIFO", {}, 10, 100, kAtOnce + kCannotReplace + kNotAFile, &T::PutFifoInPlace},
+    {"the report's name taken by a device", {}, 10, 100, kAtOnce + kCannotReplace + kNotAFile, &T::PutDeviceInPlace,
+     nullptr, Need::kRoot},
     {"SIGKILL", {{.nth = 2, .signal = SIGKILL}}, 10, kLarge, "ended", nullptr, nullptr, Need::kUnnamedFiles},
     {"the folder takes no new file: in place", {}, 10, kLarge, kWritten + "1", &T::MakeFolderTakeNoNewFile},
     {"a sticky folder", {}, 10, 100, kWritten + "2", &T::MakeFolderSticky, nullptr, Need::kRoot},

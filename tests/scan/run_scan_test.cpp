@@ -206,6 +206,25 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
   }
 }
 
+// What the report's folder holds is looked at before any map is read: a
+// report that cannot be put in place fails the scan at once with its own
+// message, before the listed map that cannot be read is met.
+TEST_F(RunScanTest, AReportThatCannotBePutInPlaceFailsBeforeAnyMapIsRead) {
+  names_.push_back(platform::FromUtf8("GONE.MAP"));  // listed, but not on disk
+  const std::string cannot_replace = "cannot replace \"" + report_.string() + "\": ";
+  fs::create_directory(report_);
+#ifdef _WIN32
+  EXPECT_EQ(Scan(reports_.string()).message(), cannot_replace + "Access denied.");
+#else
+  EXPECT_EQ(Scan(reports_.string()).message(), cannot_replace + "Is a directory");
+  fs::remove(report_);
+  ASSERT_EQ(mkfifo(report_.c_str(), 0600), 0);
+  EXPECT_EQ(Scan(reports_.string()).message(), cannot_replace + "not a regular file");
+#endif
+  EXPECT_EQ(maps_done_, 0u);
+  EXPECT_EQ(Entries(reports_), 1);
+}
+
 #ifndef _WIN32
 TEST_F(RunScanTest, FortyThousandMapsAreAllCountedAndListed) {  // under wine this takes minutes
   const std::string one_record = tools::MapBytes({3}).substr(0, 17);  // small maps keep the folder small
