@@ -51,18 +51,14 @@ const std::string kNotAFile = "not a regular file";
 class ReportFileTest;
 using Step = void (ReportFileTest::*)();
 
-// What a case needs of the system, or it is skipped.
-enum class Need { kNothing, kUnnamedFiles, kRoot };
-
 struct Case {
   const char* what;
   std::vector<Fault> faults;
   std::size_t old_size;  // 0: no earlier report
   std::size_t new_size;
-  std::string outcome;  // how it starts: "synced " and the syncs made, "ended", or the message
-  Step arrange = nullptr;  // once the folder holds the earlier report
+  std::string outcome;     // how it starts: "synced " and the syncs made, "ended", or the message
+  Step arrange = nullptr;  // once the folder holds the earlier report; may skip the case
   Step during = nullptr;   // after the appends, before the commit
-  Need need = Need::kNothing;
 };
 
 void PrintTo(const Case& use, std::ostream* out) { *out << use.what; }
@@ -80,19 +76,6 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
   return name;
 }
 
-// A file's bytes as runs, "10 o, 102390 \0", so that a failure says what the file holds.
-std::string Runs(const std::string& bytes) {
-  std::string runs;
-  for (std::size_t at = 0; at < bytes.size();) {
-    const std::size_t end = std::min(bytes.find_first_not_of(bytes[at], at), bytes.size());
-    const auto byte = static_cast<unsigned char>(bytes[at]);
-    const std::string shown = std::isprint(byte) != 0 ? std::string(1, bytes[at]) : "\\" + std::to_string(byte);
-    runs += std::to_string(end - at) + " " + shown + ", ";
-    at = end;
-  }
-  return runs;
-}
-
 // A report folder holding the earlier report (mode 0606) when there is one,
 // and notes beside it that a link may name; all of it open to the ordinary
 // user unless a case says otherwise.
@@ -104,6 +87,7 @@ class ReportFileTest : public ::testing::TestWithParam<Case> {
     fs::create_directory(report_);
   }
 #ifdef _WIN32
+  void NeedUnnamedFiles() {}  // a new file marked for deletion vanishes as an unnamed one does
   // Another program's, letting others read and write it but not delete it.
   void HoldOpenSharingWrites() { Hold(FILE_SHARE_READ | FILE_SHARE_WRITE); }
   // Another program's, letting others only read it.
@@ -112,6 +96,11 @@ class ReportFileTest : public ::testing::TestWithParam<Case> {
     holder_.reset(CreateFileW(report_.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
   }
 #else
+  void NeedUnnamedFiles() {
+    const int unnamed = open(folder_.c_str(), O_TMPFILE | O_RDWR, 0600);
+    if (unnamed < 0) GTEST_SKIP() << "the system offers no unnamed files";
+    close(unnamed);
+  }
   void PutLinkInPlace() {
     fs::remove(report_);
     fs::create_symlink(notes_, report_);
@@ -121,23 +110,26 @@ class ReportFileTest : public ::testing::TestWithParam<Case> {
     ASSERT_EQ(mkfifo(report_.c_str(), 0666), 0);
   }
   void PutDeviceInPlace() {
+    if (!tools::RunsAsRoot()) GTEST_SKIP() << "only root makes devices";
     fs::remove(report_);
     ASSERT_EQ(mknod(report_.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);  // the null device
   }
   void MakeFolderTakeNoNewFile() { fs::permissions(folder_, fs::perms(0555)); }
   // Another user's (root's) folder and report, which the folder keeps from being replaced.
-  void MakeFolderSticky() { fs::permissions(folder_, fs::perms(01777)); }
+  void MakeFolderSticky() {
+    if (!tools::RunsAsRoot()) GTEST_SKIP() << "the folder and the report must be another user's";
+    fs::permissions(folder_, fs::perms(01777));
+  }
 #endif
 
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  bool Offered(Need need) const;
   // Writes a report of new_size bytes 'n' in short appends, with the case's
-  // step before it commits; a failed append must fail the commit too.
-  // `*at_once` tells whether Create failed.
-  platform::Status Write(bool* at_once);
+  // step before it commits (a failed append must fail the commit too), and
+  // says how it went.
+  std::string Write();
   // How writing went, as the ordinary user; a case that raises a signal ends.
   std::string Outcome();
   std::ptrdiff_t Entries() const { return std::distance(fs::directory_iterator(folder_), fs::directory_iterator()); }
@@ -160,7 +152,6 @@ void ReportFileTest::SetUp() {
   GTEST_FLAG_SET(death_test_style, "fast");  // the child is this process, in this folder
   fs::remove_all(folder_);
   fs::create_directory(folder_);
-  if (!Offered(use.need)) GTEST_SKIP() << "the system offers no unnamed files, or the tests do not run as root";
   tools::WriteFile(notes_, "notes");
   if (use.old_size > 0) {
     tools::WriteFile(report_, std::string(use.old_size, 'o'));
@@ -186,62 +177,41 @@ void ReportFileTest::TearDown() {
 #endif
 }
 
-bool ReportFileTest::Offered(Need need) const {
-#ifdef _WIN32
-  return need != Need::kRoot;  // a new file marked for deletion vanishes as an unnamed one does
-#else
-  if (need == Need::kRoot) return tools::RunsAsRoot();
-  if (need == Need::kNothing) return true;
-  const int unnamed = open(folder_.c_str(), O_TMPFILE | O_RDWR, 0600);
-  if (unnamed >= 0) close(unnamed);
-  return unnamed >= 0;
-#endif
-}
-
-platform::Status ReportFileTest::Write(bool* at_once) {
+std::string ReportFileTest::Write() {
   const Case& use = GetParam();
   std::unique_ptr<platform::ReportFile> file;
   platform::Status status = platform::ReportFile::Create(report_.native(), &file, files_);
-  *at_once = !status.ok();
-  if (*at_once) return status;
-  for (std::size_t at = 0; at < use.new_size; at += kChunk) {
+  const std::string when = status.ok() ? "" : kAtOnce;
+  for (std::size_t at = 0; status.ok() && at < use.new_size; at += kChunk) {
     file->Append(std::string(std::min(use.new_size - at, kChunk), 'n'));
   }
-  if (use.during != nullptr) (this->*use.during)();
-  return file->Commit();
+  if (status.ok() && use.during != nullptr) (this->*use.during)();
+  if (status.ok()) status = file->Commit();
+  file.reset();  // the new file, if any, goes and the signals' handlers are put back
+  std::string text = status.ok() ? kWritten + std::to_string(files_.Count(Call::kSync)) : when + status.message();
+  const std::string quoted = "\"" + report_.string() + "\"";
+  if (const std::size_t at = text.find(quoted); at != std::string::npos) text.replace(at, quoted.size(), "REPORT");
+  if (files_.write_through() != (files_.Count(Call::kReplace) > 0)) text = "moved without writing through; " + text;
+#ifndef _WIN32
+  struct sigaction term {};
+  struct sigaction hangup {};
+  sigaction(SIGTERM, nullptr, &term);
+  sigaction(SIGHUP, nullptr, &hangup);
+  if (term.sa_handler != SIG_DFL || hangup.sa_handler != SIG_IGN) text = "signal handlers changed; " + text;
+#endif
+  return text;
 }
 
 std::string ReportFileTest::Outcome() {
-  bool at_once = false;
-  if (const int signal = GetParam().faults.empty() ? 0 : GetParam().faults[0].signal; signal != 0) {
+  const int signal = GetParam().faults.empty() ? 0 : GetParam().faults[0].signal;
 #ifdef _WIN32
-    EXPECT_EXIT(Write(&at_once), ::testing::ExitedWithCode(3), "");  // the C runtime's end on SIGTERM
+  if (signal == 0) return Write();
+  EXPECT_EXIT(Write(), ::testing::ExitedWithCode(3), "");  // the C runtime's end on SIGTERM
 #else
-    EXPECT_EXIT(Write(&at_once), ::testing::KilledBySignal(signal), "");
+  if (signal == 0) return tools::AsOrdinaryUser([this] { return Write(); });
+  EXPECT_EXIT(Write(), ::testing::KilledBySignal(signal), "");
 #endif
-    return "ended";
-  }
-  const auto outcome = [&] {
-    const platform::Status status = Write(&at_once);
-    std::string text = status.ok() ? kWritten + std::to_string(files_.Count(Call::kSync)) : status.message();
-    const std::string quoted = "\"" + report_.string() + "\"";
-    if (const std::size_t at = text.find(quoted); at != std::string::npos) text.replace(at, quoted.size(), "REPORT");
-    if (at_once) text = kAtOnce + text;
-    if (files_.write_through() != (files_.Count(Call::kReplace) > 0)) text = "moved without writing through; " + text;
-#ifndef _WIN32
-    struct sigaction term {};
-    struct sigaction hangup {};
-    sigaction(SIGTERM, nullptr, &term);
-    sigaction(SIGHUP, nullptr, &hangup);
-    if (term.sa_handler != SIG_DFL || hangup.sa_handler != SIG_IGN) text = "signal handlers changed; " + text;
-#endif
-    return text;
-  };
-#ifdef _WIN32
-  return outcome();
-#else
-  return tools::AsOrdinaryUser(outcome);
-#endif
+  return "ended";
 }
 
 // What an ordinary user meets, for real even when the tests run as root: each
@@ -265,8 +235,9 @@ TEST_P(ReportFileTest, ReplacedWholeOrTheEarlierReportKept) {
     EXPECT_EQ(fs::symlink_status(report_).type(), written ? fs::file_type::regular : old_status.type());
   }
   if (fs::is_regular_file(fs::symlink_status(report_))) {
-    const std::string expected(written ? use.new_size : use.old_size, written ? 'n' : 'o');
-    EXPECT_EQ(Runs(tools::ReadFile(report_)), Runs(expected));
+    const std::string bytes = tools::ReadFile(report_);
+    EXPECT_EQ(bytes.size(), written ? use.new_size : use.old_size);
+    EXPECT_EQ(bytes.find_first_not_of(written ? 'n' : 'o'), std::string::npos);
     EXPECT_TRUE(!fs::is_regular_file(old_status) || fs::status(report_).permissions() == old_status.permissions());
   }
   EXPECT_EQ(tools::ReadFile(notes_), "notes");
@@ -281,7 +252,7 @@ const Case kEverywhere[] = {
     {"the second write fails", {{.nth = 2, .named = true}}, 10, kLarge, kCannotWrite},
     {"the one write, at the end, fails", {{}}, 10, 100, kCannotWrite},
     {"the sync fails", {{Call::kSync}}, 10, 100, kCannotWrite},
-    {"the new file cannot be kept", {{Call::kKeep}}, 10, 100, kCannotWrite, nullptr, nullptr, Need::kUnnamedFiles},
+    {"the new file cannot be kept", {{Call::kKeep}}, 10, 100, kCannotWrite, &T::NeedUnnamedFiles},
     {"the close fails", {{Call::kClose}}, 10, 100, kCannotWrite},
     {"the report's folder cannot be looked into", {{Call::kInspect}}, 10, 100, kAtOnce + "cannot create REPORT: "},
     {"a read-only report", {}, 10, 100, kAtOnce + kCannotWrite + kRefused, &T::MakeReportReadOnly},
@@ -318,11 +289,10 @@ const Case kPosix[] = {
     {"replacement refused, a FIFO swapped in", {kRefusedReplace}, 10, 100, kCannotWrite + kNotAFile, nullptr,
      &T::PutFifoInPlace},
     {"the report's name taken by a FIFO", {}, 10, 100, kAtOnce + kCannotReplace + kNotAFile, &T::PutFifoInPlace},
-    {"the report's name taken by a device", {}, 10, 100, kAtOnce + kCannotReplace + kNotAFile, &T::PutDeviceInPlace,
-     nullptr, Need::kRoot},
-    {"SIGKILL", {{.nth = 2, .signal = SIGKILL}}, 10, kLarge, "ended", nullptr, nullptr, Need::kUnnamedFiles},
+    {"the report's name taken by a device", {}, 10, 100, kAtOnce + kCannotReplace + kNotAFile, &T::PutDeviceInPlace},
+    {"SIGKILL", {{.nth = 2, .signal = SIGKILL}}, 10, kLarge, "ended", &T::NeedUnnamedFiles},
     {"the folder takes no new file: in place", {}, 10, kLarge, kWritten + "1", &T::MakeFolderTakeNoNewFile},
-    {"a sticky folder", {}, 10, 100, kWritten + "2", &T::MakeFolderSticky, nullptr, Need::kRoot},
+    {"a sticky folder", {}, 10, 100, kWritten + "2", &T::MakeFolderSticky},
 };
 INSTANTIATE_TEST_SUITE_P(Posix, ReportFileTest, ::testing::ValuesIn(kPosix), CaseName);
 #endif

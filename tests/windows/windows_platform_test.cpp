@@ -73,15 +73,9 @@ TEST_F(DriveC, ACharacterTheCodePageLacksIsWrittenAsAQuestionMark) {
   tools::WriteFile(folder / names[1], tools::MapBytes({11}));  // Fortification
   const auto all = scan::TerrainSelection::All();
   ASSERT_TRUE(scan::RunScan(L"C:\\maps", folder.native(), names, all, scan::TerrainCatalogue(), {}).ok());
-  EXPECT_EQ(tools::ReadFile(L"C:\\maps\\GroundStyles.txt"),
-            "Number of *.MAP files in C:\\maps\\? :  2\r\n"
-            "\r\n"
-            "An '*' in front of a Mapname indicate that the map is a SSI-map.\r\n"
-            "Only maps that contain groundstyles you search for, are listed.\r\n"
-            "\r\n"
-            "Mapname                 : Groundstyles found on map\r\n"
-            "===================================================\r\n"
-            "\r\n"
+  const std::string report = tools::ReadFile(L"C:\\maps\\GroundStyles.txt");
+  EXPECT_EQ(report.substr(0, report.find('\r')), "Number of *.MAP files in C:\\maps\\? :  2");
+  EXPECT_EQ(report.substr(report.find("=\r\n\r\n") + 5),
             "  ?mega.MAP             : Sand, \r\n"
             "  Omega.MAP             : Fortification, \r\n");
 }
