@@ -78,13 +78,12 @@ class WindowsReportFileSystem final : public ReportFileSystem {
   }
 };
 
-// Whether the report can be written is asked of the file itself: opening it
-// for writing is refused for a read-only file and for one whose access list
-// denies this user writing, as the in-place rewrite would be (replacing it, a
-// file the user may not write, is not the report's to do). When another
-// program holds it open so that it can be neither written nor deleted, neither
-// the replacement nor the rewrite can take place. Moving a file onto a folder
-// is refused.
+// Whether the user may write the report is asked of the file itself: opening
+// it for writing is refused for a read-only file and for one whose access list
+// denies this user writing, as the in-place rewrite would be, and replacing a
+// report the user may not write is not the scan's to do. A report another
+// program holds open so that it can be neither written nor deleted can be
+// neither rewritten nor replaced. Moving a file onto a folder is refused.
 int WindowsReportFileSystem::Inspect(const NativeString& path, ExistingReport* report) const {
   *report = {};
   const DWORD attributes = GetFileAttributesW(path.c_str());
