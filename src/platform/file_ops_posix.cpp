@@ -11,9 +11,13 @@
 
 #include "platform/file_ops.h"
 
-namespace platform::internal {
+namespace platform {
 
 namespace {
+
+// Not an errno value: the report's path holds something other than a regular
+// file, a folder or a link (a FIFO, a device, a socket).
+constexpr int kNotRegularFile = -1;
 
 int Fd(FileHandle file) { return static_cast<int>(file); }
 
@@ -52,23 +56,63 @@ void SwapHandlers(void (*from)(int), void (*to)(int)) {
   }
 }
 
-}  // namespace
+class PosixReportFileSystem final : public ReportFileSystem {
+ public:
+  int Inspect(const NativeString& path, ExistingReport* report) const override;
+  int Create(const NativeString& folder, const NativeString& path, bool named, FileHandle* file,
+             bool* vanishes) const override;
+  int Keep(FileHandle file, const NativeString& path) const override;
+  int OpenExisting(const NativeString& path, FileHandle* file) const override;
+  int Write(FileHandle file, std::string_view bytes) const override;
+  int ReadAll(FileHandle file, std::string* bytes) const override;
+  int Rewind(FileHandle file) const override { return ::lseek(Fd(file), 0, SEEK_SET) == 0 ? 0 : errno; }
+  int Reserve(FileHandle file, std::uint64_t size) const override {
+    return ::posix_fallocate(Fd(file), 0, static_cast<off_t>(size));  // returns the error itself
+  }
+  int SetLength(FileHandle file, std::uint64_t size) const override {
+    return ::ftruncate(Fd(file), static_cast<off_t>(size)) == 0 ? 0 : errno;
+  }
+  int SetMode(FileHandle file, std::uint32_t mode) const override {
+    return ::fchmod(Fd(file), mode) == 0 ? 0 : errno;
+  }
+  int Sync(FileHandle file) const override { return ::fsync(Fd(file)) == 0 ? 0 : errno; }
+  int Close(FileHandle file) const override { return ::close(Fd(file)) == 0 ? 0 : errno; }
+  // A rename is atomic; the new file's sync made its bytes durable before it.
+  int Replace(const NativeString& from, const NativeString& to, bool) const override {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+  int Remove(const NativeString& path) const override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+  void GuardTemporary(const NativeString& path) const override;
+  void Unguard() const override;
+  bool IsAlreadyExists(int error) const override { return error == EEXIST; }
+  bool IsAccessDenied(int error) const override { return error == EACCES || error == EPERM; }
+  std::string ErrorText(int error) const override {
+    return error == kNotRegularFile ? "not a regular file" : std::strerror(error);
+  }
+};
 
-int Inspect(const NativeString& path, ExistingReport* report) {
+// A folder gives what renaming onto it gives; any other non-file would be
+// replaced by a rename, but is not the report's to replace.
+int PosixReportFileSystem::Inspect(const NativeString& path, ExistingReport* report) const {
   *report = {};
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? 0 : errno;
   using Type = ExistingReport::EntryType;
-  report->type = S_ISREG(info.st_mode) ? Type::kFile : S_ISLNK(info.st_mode) ? Type::kLink : Type::kOther;
-  if (report->type == Type::kFile) {
+  if (S_ISLNK(info.st_mode)) {
+    report->type = Type::kLink;
+  } else if (S_ISREG(info.st_mode)) {
+    report->type = Type::kFile;
     report->mode = info.st_mode & 0777;
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) report->write_error = errno;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) report->refusal = errno;
+  } else {
+    report->type = Type::kOther;
+    report->refusal = S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile;
   }
   return 0;
 }
 
-int CreateTemporary(const NativeString& folder, const NativeString& path, bool named, FileHandle* file,
-                    bool* vanishes) {
+int PosixReportFileSystem::Create(const NativeString& folder, const NativeString& path, bool named,
+                                  FileHandle* file, bool* vanishes) const {
 #ifdef O_TMPFILE
   // An unnamed file is of use only if it can be given a name through /proc.
   if (!named && Open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR, file) == 0) {
@@ -83,37 +127,34 @@ int CreateTemporary(const NativeString& folder, const NativeString& path, bool n
   return Open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, file);
 }
 
-int Keep(FileHandle file, const NativeString& path) {
+int PosixReportFileSystem::Keep(FileHandle file, const NativeString& path) const {
   return ::linkat(AT_FDCWD, ProcPath(file).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
-int OpenExisting(const NativeString& path, FileHandle* file) {
+int PosixReportFileSystem::OpenExisting(const NativeString& path, FileHandle* file) const {
   // O_NONBLOCK: a FIFO put in the report's place must not hold the scan.
   if (const int error = Open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, file); error != 0) {
     return error;
   }
   struct stat info {};
-  if (::fstat(Fd(*file), &info) != 0 || !S_ISREG(info.st_mode)) {
+  const int error = ::fstat(Fd(*file), &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : kNotRegularFile;
+  if (error != 0) {
     Close(*file);
     *file = kNoFile;
-    return EINVAL;
+  }
+  return error;
+}
+
+int PosixReportFileSystem::Write(FileHandle file, std::string_view bytes) const {
+  while (!bytes.empty()) {
+    const ssize_t done = ::write(Fd(file), bytes.data(), bytes.size());
+    if (done < 0 && errno != EINTR) return errno;
+    if (done > 0) bytes.remove_prefix(static_cast<std::size_t>(done));
   }
   return 0;
 }
 
-int WriteSome(FileHandle file, const char* data, std::size_t size, std::size_t* written) {
-  *written = 0;
-  for (;;) {
-    const ssize_t done = ::write(Fd(file), data, size);
-    if (done >= 0) {
-      *written = static_cast<std::size_t>(done);
-      return 0;
-    }
-    if (errno != EINTR) return errno;
-  }
-}
-
-int ReadAll(FileHandle file, std::string* bytes) {
+int PosixReportFileSystem::ReadAll(FileHandle file, std::string* bytes) const {
   bytes->clear();
   char chunk[64 * 1024];
   for (off_t offset = 0;;) {
@@ -126,30 +167,7 @@ int ReadAll(FileHandle file, std::string* bytes) {
   }
 }
 
-int Rewind(FileHandle file) { return ::lseek(Fd(file), 0, SEEK_SET) == 0 ? 0 : errno; }
-
-int Reserve(FileHandle file, std::uint64_t size) {
-  return ::posix_fallocate(Fd(file), 0, static_cast<off_t>(size));  // returns the error itself
-}
-
-int SetLength(FileHandle file, std::uint64_t size) {
-  return ::ftruncate(Fd(file), static_cast<off_t>(size)) == 0 ? 0 : errno;
-}
-
-int SetMode(FileHandle file, std::uint32_t mode) { return ::fchmod(Fd(file), mode) == 0 ? 0 : errno; }
-
-int Sync(FileHandle file) { return ::fsync(Fd(file)) == 0 ? 0 : errno; }
-
-int Close(FileHandle file) { return ::close(Fd(file)) == 0 ? 0 : errno; }
-
-// A rename is atomic; the new file's sync made its bytes durable before it.
-int Replace(const NativeString& from, const NativeString& to, bool) {
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-void Remove(const NativeString& path) { ::unlink(path.c_str()); }
-
-void GuardTemporary(const NativeString& path) {
+void PosixReportFileSystem::GuardTemporary(const NativeString& path) const {
   if (g_guarded.load() != nullptr) return;
   // The path lives until Unguard; a copy keeps it independent of its owner.
   g_guarded = ::strdup(path.c_str());
@@ -157,7 +175,7 @@ void GuardTemporary(const NativeString& path) {
   SwapHandlers(SIG_DFL, RemoveGuardedAndEnd);
 }
 
-void Unguard() {
+void PosixReportFileSystem::Unguard() const {
   const char* path = g_guarded.load();
   if (path == nullptr) return;
   SwapHandlers(RemoveGuardedAndEnd, SIG_DFL);
@@ -165,10 +183,11 @@ void Unguard() {
   std::free(const_cast<char*>(path));
 }
 
-bool IsAlreadyExists(int error) { return error == EEXIST; }
+}  // namespace
 
-bool IsAccessDenied(int error) { return error == EACCES || error == EPERM; }
+const ReportFileSystem& SystemReportFileSystem() {
+  static const PosixReportFileSystem files;
+  return files;
+}
 
-std::string ErrorText(int error) { return std::strerror(error); }
-
-}  // namespace platform::internal
+}  // namespace platform

@@ -14,35 +14,9 @@ namespace platform {
 
 namespace {
 
-using internal::ExistingReport;
-using internal::kNoFile;
 using Type = ExistingReport::EntryType;
 
 constexpr std::size_t kBufferSize = 64 * 1024;
-
-// Writes until all is out; 0 on success, else the system's error code.
-int WriteAll(FileHandle file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    std::size_t done = 0;
-    if (const int error = internal::WriteSome(file, bytes.data(), bytes.size(), &done); error != 0) return error;
-    bytes.remove_prefix(done);
-  }
-  return 0;
-}
-
-// The system's calls; the new file has no name where the system offers that.
-class SystemCalls : public ReportFileCalls {
- public:
-  int Create(const NativeString& folder, const NativeString& path, FileHandle* file, bool* vanishes) const override {
-    return internal::CreateTemporary(folder, path, false, file, vanishes);
-  }
-  int Write(FileHandle file, std::string_view bytes) const override { return WriteAll(file, bytes); }
-  int Sync(FileHandle file) const override { return internal::Sync(file); }
-  int Close(FileHandle file) const override { return internal::Close(file); }
-  int Replace(const NativeString& from, const NativeString& to, bool write_through) const override {
-    return internal::Replace(from, to, write_through);
-  }
-};
 
 std::string RandomSuffix() {
   static std::atomic<std::uint64_t> counter{0};
@@ -57,13 +31,8 @@ std::string RandomSuffix() {
 
 }  // namespace
 
-const ReportFileCalls& SystemReportFileCalls() {
-  static const SystemCalls calls;
-  return calls;
-}
-
 struct ReportFile::Impl {
-  const ReportFileCalls* calls = nullptr;
+  const ReportFileSystem* files = nullptr;
   NativeString path;     // the report
   ExistingReport old;    // what the report's path held when the scan began
   NativeString temporary;  // the name the new file has, or takes when kept
@@ -76,12 +45,12 @@ struct ReportFile::Impl {
   bool committed = false;
 
   Status Fail(std::string_view verb, int error) {
-    if (failure.ok()) failure = FileError(verb, path, internal::ErrorText(error));
+    if (failure.ok()) failure = FileError(verb, path, files->ErrorText(error));
     return failure;
   }
 
   Status Flush() {
-    const int error = calls->Write(file, buffer);
+    const int error = files->Write(file, buffer);
     buffer.clear();
     return error == 0 ? Status::Ok() : Fail("write", error);
   }
@@ -94,12 +63,12 @@ struct ReportFile::Impl {
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
       temporary = folder + FromAscii(".") + name + FromAscii("." + RandomSuffix() + ".tmp");
-      error = calls->Create(folder, temporary, &file, &vanishes);
+      error = files->Create(folder, temporary, false, &file, &vanishes);
       if (error == 0) {
         if (!vanishes) SetNamed(true);
         return 0;
       }
-      if (!internal::IsAlreadyExists(error)) break;
+      if (!files->IsAlreadyExists(error)) break;
     }
     return error;
   }
@@ -107,9 +76,9 @@ struct ReportFile::Impl {
   void SetNamed(bool value) {
     named = value;
     if (named) {
-      internal::GuardTemporary(temporary);
+      files->GuardTemporary(temporary);
     } else {
-      internal::Unguard();
+      files->Unguard();
     }
   }
 
@@ -117,15 +86,15 @@ struct ReportFile::Impl {
   // Room is made first; should anything fail after that, the old bytes go back.
   Status RewriteInPlace(std::string_view bytes) {
     std::string old_bytes;
-    if (const int error = internal::ReadAll(file, &old_bytes); error != 0) return Fail("read", error);
-    int error = bytes.size() > old_bytes.size() ? internal::Reserve(file, bytes.size()) : 0;
+    if (const int error = files->ReadAll(file, &old_bytes); error != 0) return Fail("read", error);
+    int error = bytes.size() > old_bytes.size() ? files->Reserve(file, bytes.size()) : 0;
     const bool writing = error == 0;
-    if (error == 0) error = internal::Rewind(file);
-    if (error == 0) error = calls->Write(file, bytes);
-    if (error == 0) error = internal::SetLength(file, bytes.size());
-    if (error == 0) error = calls->Sync(file);
+    if (error == 0) error = files->Rewind(file);
+    if (error == 0) error = files->Write(file, bytes);
+    if (error == 0) error = files->SetLength(file, bytes.size());
+    if (error == 0) error = files->Sync(file);
     if (error == 0) {
-      error = calls->Close(file);
+      error = files->Close(file);
       file = kNoFile;
     }
     if (error == 0) {
@@ -138,11 +107,11 @@ struct ReportFile::Impl {
 
   // Puts the old bytes back. Nothing here needs more room than they had.
   void Restore(const std::string& old_bytes, bool rewrite) {
-    if (file == kNoFile && internal::OpenExisting(path, &file) != 0) return;
-    if (!rewrite || (internal::Rewind(file) == 0 && WriteAll(file, old_bytes) == 0)) {
-      if (internal::SetLength(file, old_bytes.size()) == 0) internal::Sync(file);
+    if (file == kNoFile && files->OpenExisting(path, &file) != 0) return;
+    if (!rewrite || (files->Rewind(file) == 0 && files->Write(file, old_bytes) == 0)) {
+      if (files->SetLength(file, old_bytes.size()) == 0) files->Sync(file);
     }
-    internal::Close(file);
+    files->Close(file);
     file = kNoFile;
   }
 
@@ -150,16 +119,16 @@ struct ReportFile::Impl {
   // folder, say), the report is rewritten in place with the new file's bytes.
   Status RewriteFromNewFile() {
     std::string bytes;
-    int error = internal::OpenExisting(temporary, &file);
+    int error = files->OpenExisting(temporary, &file);
     if (error == 0) {
-      error = internal::ReadAll(file, &bytes);
-      internal::Close(file);
+      error = files->ReadAll(file, &bytes);
+      files->Close(file);
       file = kNoFile;
     }
-    internal::Remove(temporary);
+    files->Remove(temporary);
     SetNamed(false);
     if (error != 0) return Fail("read", error);
-    if (error = internal::OpenExisting(path, &file); error != 0) return Fail("write", error);
+    if (error = files->OpenExisting(path, &file); error != 0) return Fail("write", error);
     return RewriteInPlace(bytes);
   }
 };
@@ -168,41 +137,45 @@ ReportFile::ReportFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 ReportFile::~ReportFile() {
   Impl& impl = *impl_;
-  if (impl.file != kNoFile) internal::Close(impl.file);
+  if (impl.file != kNoFile) impl.files->Close(impl.file);
   if (impl.named) {
-    if (!impl.committed) internal::Remove(impl.temporary);
+    if (!impl.committed) impl.files->Remove(impl.temporary);
     impl.SetNamed(false);
   }
 }
 
 Status ReportFile::Create(const NativeString& path, std::unique_ptr<ReportFile>* report,
-                          const ReportFileCalls& calls) {
+                          const ReportFileSystem& files) {
   std::unique_ptr<ReportFile> created(new ReportFile(std::make_unique<Impl>()));
   Impl& impl = *created->impl_;
-  impl.calls = &calls;
+  impl.files = &files;
   impl.path = path;
-  if (const int error = internal::Inspect(path, &impl.old); error != 0) {
-    return FileError("create", path, internal::ErrorText(error));
+  if (const int error = files.Inspect(path, &impl.old); error != 0) {
+    return FileError("create", path, files.ErrorText(error));
   }
-  // A report the user may not write is theirs to keep as it is.
-  if (impl.old.write_error != 0) return FileError("write", path, internal::ErrorText(impl.old.write_error));
+  // A report the user may not write is theirs to keep as it is, and nothing
+  // takes the place of a folder or another non-file: said before any map is read.
+  if (impl.old.refusal != 0) {
+    const char* verb = impl.old.type == Type::kFile ? "write" : "replace";
+    return FileError(verb, path, files.ErrorText(impl.old.refusal));
+  }
 
   int error = impl.CreateNewFile();
   const char* verb = "create";
-  if (internal::IsAccessDenied(error) && impl.old.type != Type::kNone) {
+  if (files.IsAccessDenied(error) && impl.old.type != Type::kNone) {
     // The folder takes no new file: a report there (not a link) is rewritten in place.
     verb = "replace";
     if (impl.old.type == Type::kFile) {
       verb = "write";
-      error = internal::OpenExisting(path, &impl.file);
+      error = files.OpenExisting(path, &impl.file);
       impl.in_place = error == 0;
     }
   } else if (error == 0 && impl.old.type == Type::kFile) {
     // The new report keeps the permissions of the one it replaces.
     verb = "write";
-    error = internal::SetMode(impl.file, impl.old.mode);
+    error = files.SetMode(impl.file, impl.old.mode);
   }
-  if (error != 0) return FileError(verb, path, internal::ErrorText(error));
+  if (error != 0) return FileError(verb, path, files.ErrorText(error));
   impl.buffer.reserve(kBufferSize);
   *report = std::move(created);
   return Status::Ok();
@@ -222,16 +195,16 @@ Status ReportFile::Commit() {
   if (!impl.failure.ok()) return impl.failure;
   if (impl.in_place) return impl.RewriteInPlace(impl.buffer);
   if (Status status = impl.Flush(); !status.ok()) return status;
-  if (const int error = impl.calls->Sync(impl.file); error != 0) return impl.Fail("write", error);
+  if (const int error = impl.files->Sync(impl.file); error != 0) return impl.Fail("write", error);
   if (impl.vanishes) {
-    if (const int error = internal::Keep(impl.file, impl.temporary); error != 0) return impl.Fail("write", error);
+    if (const int error = impl.files->Keep(impl.file, impl.temporary); error != 0) return impl.Fail("write", error);
     impl.SetNamed(true);
   }
-  const int close_error = impl.calls->Close(impl.file);
+  const int close_error = impl.files->Close(impl.file);
   impl.file = kNoFile;
   if (close_error != 0) return impl.Fail("write", close_error);
-  const int error = impl.calls->Replace(impl.temporary, impl.path, true);
-  if (internal::IsAccessDenied(error) && impl.old.type == Type::kFile) return impl.RewriteFromNewFile();
+  const int error = impl.files->Replace(impl.temporary, impl.path, true);
+  if (impl.files->IsAccessDenied(error) && impl.old.type == Type::kFile) return impl.RewriteFromNewFile();
   if (error != 0) return impl.Fail("replace", error);
   impl.committed = true;
   impl.SetNamed(false);

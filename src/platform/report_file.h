@@ -7,48 +7,25 @@
 // write is left alone. On every failure the previous report stays as it was.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/file_ops.h"
 #include "platform/status.h"
 #include "platform/text.h"
 
 namespace platform {
 
-// A file open for the report: a POSIX descriptor or a Windows handle.
-using FileHandle = std::intptr_t;
-
-// The calls through which a report makes, writes and puts in place its new
-// file, each returning 0 or the system's error code.
-class ReportFileCalls {
- public:
-  virtual ~ReportFileCalls() = default;
-  // Creates the new report's file `path` in `folder` for reading and writing,
-  // failing when something of that name exists; where the system offers it,
-  // the file has no name yet (Linux O_TMPFILE). `*vanishes` tells whether it
-  // goes by itself when closed, or when the program ends, until it is kept.
-  virtual int Create(const NativeString& folder, const NativeString& path, FileHandle* file,
-                     bool* vanishes) const = 0;
-  // Writes all of `bytes`, or as many as fit before the error.
-  virtual int Write(FileHandle file, std::string_view bytes) const = 0;
-  // Makes what was written durable.
-  virtual int Sync(FileHandle file) const = 0;
-  virtual int Close(FileHandle file) const = 0;
-  // Puts `from` in place of `to`, replacing a file or link there; on Windows
-  // with `write_through` the move is on disk before the call returns.
-  virtual int Replace(const NativeString& from, const NativeString& to, bool write_through) const = 0;
-};
-
-// The system's calls.
-const ReportFileCalls& SystemReportFileCalls();
-
 class ReportFile {
  public:
-  // Starts a new report at `path`, made through `calls`, which must outlive it.
+  // Starts a new report at `path`, made through `files`, which must outlive it.
+  // Fails at once, before any byte is written, when the report cannot be put
+  // in place: its name taken by a folder or another non-file, a report the
+  // user may not write, or on Windows one another program holds open so that
+  // it can be neither written nor replaced.
   static Status Create(const NativeString& path, std::unique_ptr<ReportFile>* report,
-                       const ReportFileCalls& calls = SystemReportFileCalls());
+                       const ReportFileSystem& files = SystemReportFileSystem());
 
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;

@@ -7,12 +7,12 @@ namespace platform {
 
 namespace {
 
-std::string ToCodePage(UINT code_page, const NativeString& text) {
+std::string ToCodePage(UINT code_page, DWORD flags, const NativeString& text) {
   if (text.empty()) return {};
   const int wide_length = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(code_page, 0, text.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  const int length = WideCharToMultiByte(code_page, flags, text.data(), wide_length, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(code_page, 0, text.data(), wide_length, out.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(code_page, flags, text.data(), wide_length, out.data(), length, nullptr, nullptr);
   return out;
 }
 
@@ -29,10 +29,14 @@ NativeString FromUtf8(std::string_view utf8) {
 
 NativeString FromAscii(std::string_view ascii) { return NativeString(ascii.begin(), ascii.end()); }
 
-std::string ToUtf8(const NativeString& text) { return ToCodePage(CP_UTF8, text); }
+std::string ToUtf8(const NativeString& text) { return ToCodePage(CP_UTF8, 0, text); }
 
-// The system's own conversion: characters the code page cannot hold become '?'.
-std::string ToReportText(const NativeString& text) { return ToCodePage(CP_ACP, text); }
+// Characters the code page cannot hold become '?', which no file name holds,
+// rather than a look-alike ("best fit": U+03A9 as O), which would name another file.
+// A UTF-8 code page holds every character and takes no flags.
+std::string ToReportText(const NativeString& text) {
+  return ToCodePage(CP_ACP, GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, text);
+}
 
 std::size_t ReportTextWidth(const NativeString& text) { return text.size(); }
 

@@ -34,7 +34,7 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
                          std::span<const platform::NativeString> listed_names,
                          const TerrainSelection& selection, const TerrainCatalogue& catalogue,
                          const BusyIndicator& busy, int reads_in_flight,
-                         const platform::ReportFileCalls& calls) {
+                         const platform::ReportFileSystem& calls) {
   const platform::NativeString report_folder = ResolveReportFolder(report_folder_text);
   if (listed_names.empty()) return platform::Status::Ok();
 

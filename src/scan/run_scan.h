@@ -39,6 +39,6 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
                          std::span<const platform::NativeString> listed_names,
                          const TerrainSelection& selection, const TerrainCatalogue& catalogue,
                          const BusyIndicator& busy, int reads_in_flight = kReadsInFlight,
-                         const platform::ReportFileCalls& calls = platform::SystemReportFileCalls());
+                         const platform::ReportFileSystem& calls = platform::SystemReportFileSystem());
 
 }  // namespace scan

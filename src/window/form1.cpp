@@ -71,7 +71,7 @@ class ScanProgress {
 }  // namespace
 
 Form1::Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives,
-             const platform::ReportFileCalls& report_calls)
+             const platform::ReportFileSystem& report_calls)
     : view_(view), drive_source_(std::move(drives)), report_calls_(report_calls) {}
 
 void Form1::Form1_Load() {

@@ -23,7 +23,7 @@ class Form1 : public Form1Events {
   // `drives` lists the drives Drive1 offers; the report is written through
   // `report_calls`, which must outlive Form1. Nothing is shown until Form1_Load.
   Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives,
-        const platform::ReportFileCalls& report_calls = platform::SystemReportFileCalls());
+        const platform::ReportFileSystem& report_calls = platform::SystemReportFileSystem());
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
@@ -89,7 +89,7 @@ class Form1 : public Form1Events {
 
   Form1View& view_;
   std::unique_ptr<platform::DriveSource> drive_source_;
-  const platform::ReportFileCalls& report_calls_;
+  const platform::ReportFileSystem& report_calls_;
   std::vector<platform::Drive> drives_;
   std::map<platform::NativeString, platform::NativeString> drive_folders_;  // drive root -> last folder shown
   std::size_t shown_drive_ = 0;  // the drive Dir1 and File1 are on; drives_.size() when none

@@ -8,7 +8,7 @@
 #include <functional>
 #include <random>
 
-#include "fake_report_calls.h"
+#include "fake_report_file_system.h"
 #include "map_writer.h"
 #include "platform/paths.h"
 #include "scan/report.h"
@@ -57,7 +57,7 @@ class RunScanTest : public ::testing::Test {
   fs::path report_ = reports_ / kReportFileName;
   tools::ScopedEnvironment home_variable_{"HOME", home_.string()};
   std::vector<platform::NativeString> names_;
-  tools::FakeReportCalls calls_;
+  tools::FakeReportFileSystem calls_;
   std::string busy_log_;
   std::size_t maps_done_ = 0;  // as the last progress said
   bool progress_in_order_ = true;
@@ -168,7 +168,7 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
     const char* what;
     std::function<void()> arrange;
     std::string message;  // how the error starts
-    std::vector<tools::FakeReportCalls::Fault> faults = {};
+    std::vector<tools::FakeReportFileSystem::Fault> faults = {};
   };
   std::vector<Case> cases = {
       {"map deleted after listing", [&] { fs::remove(map_b); }, "cannot open \"" + map_b + "\": "},
@@ -204,6 +204,25 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
     EXPECT_EQ(tools::ReadFile(report_), "old report");
     EXPECT_EQ(Entries(reports_), 1);
   }
+}
+
+// What the report's folder holds is looked at before any map is read: a
+// report that cannot be put in place fails the scan at once with its own
+// message, before the listed map that cannot be read is met.
+TEST_F(RunScanTest, AReportThatCannotBePutInPlaceFailsBeforeAnyMapIsRead) {
+  names_.push_back(platform::FromUtf8("GONE.MAP"));  // listed, but not on disk
+  const std::string cannot_replace = "cannot replace \"" + report_.string() + "\": ";
+  fs::create_directory(report_);
+#ifdef _WIN32
+  EXPECT_EQ(Scan(reports_.string()).message(), cannot_replace + "Access denied.");
+#else
+  EXPECT_EQ(Scan(reports_.string()).message(), cannot_replace + "Is a directory");
+  fs::remove(report_);
+  ASSERT_EQ(mkfifo(report_.c_str(), 0600), 0);
+  EXPECT_EQ(Scan(reports_.string()).message(), cannot_replace + "not a regular file");
+#endif
+  EXPECT_EQ(maps_done_, 0u);
+  EXPECT_EQ(Entries(reports_), 1);
 }
 
 #ifndef _WIN32

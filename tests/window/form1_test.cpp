@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "fake_drives.h"
-#include "fake_report_calls.h"
+#include "fake_report_file_system.h"
 #include "groundstyles_version.h"
 #include "map_writer.h"
 #include "ordinary_user.h"
@@ -149,7 +149,7 @@ class Form1Test : public ::testing::Test {
       {disk_.native(), "DISK"}, {usb_.native(), ""}, {card_.native(), ""}, {cdrom_.native(), ""}};
   fs::path old_cwd_;
   FakeView view_;
-  tools::FakeReportCalls report_calls_;
+  tools::FakeReportFileSystem report_calls_;
   std::unique_ptr<Form1> form_;
 };
 
@@ -250,7 +250,7 @@ TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
     SCOPED_TRACE(fails);
     view_.progress.clear();
     view_.progress_fraction = 0;
-    report_calls_.SetFaults({{.call = tools::FakeReportCalls::Call::kSync, .delay_ms = 800, .fails = fails}});
+    report_calls_.SetFaults({{.call = tools::FakeReportFileSystem::Call::kSync, .delay_ms = 800, .fails = fails}});
     form.Command1_Click();
     const std::vector<std::string> shown = {"running", "failed", "message", "hidden"};
     EXPECT_EQ(view_.progress, fails ? shown : std::vector<std::string>({"running", "hidden"}));

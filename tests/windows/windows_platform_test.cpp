@@ -56,6 +56,30 @@ TEST_F(DriveC, ReportAndMapsMayBeAtTheDriveRoot) {
   }
 }
 
+// A name the code page lacks a character of is written with '?' in its place,
+// never as a look-alike that names another file: Omega.MAP beside the map
+// whose name starts with a capital omega, and the folder in the header too.
+TEST_F(DriveC, ACharacterTheCodePageLacksIsWrittenAsAQuestionMark) {
+  for (int byte = 1; byte < 256; ++byte) {  // no byte of the code page reads as a capital omega
+    const char narrow = static_cast<char>(byte);
+    wchar_t wide = 0;
+    ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, &narrow, 1, &wide, 1), 1);
+    ASSERT_NE(wide, L'\u03A9') << byte;
+  }
+  const fs::path folder = L"C:\\maps\\\u03A9";
+  const std::vector<NativeString> names = {L"\u03A9mega.MAP", L"Omega.MAP"};
+  fs::create_directory(folder);
+  tools::WriteFile(folder / names[0], tools::MapBytes({7}));   // Sand
+  tools::WriteFile(folder / names[1], tools::MapBytes({11}));  // Fortification
+  const auto all = scan::TerrainSelection::All();
+  ASSERT_TRUE(scan::RunScan(L"C:\\maps", folder.native(), names, all, scan::TerrainCatalogue(), {}).ok());
+  const std::string report = tools::ReadFile(L"C:\\maps\\GroundStyles.txt");
+  EXPECT_EQ(report.substr(0, report.find('\r')), "Number of *.MAP files in C:\\maps\\? :  2");
+  EXPECT_EQ(report.substr(report.find("=\r\n\r\n") + 5),
+            "  ?mega.MAP             : Sand, \r\n"
+            "  Omega.MAP             : Fortification, \r\n");
+}
+
 TEST_F(DriveC, FileListLeavesOutHiddenSystemFilesAndFolders) {
   fs::create_directories(L"C:\\maps\\X.MAP");
   for (const wchar_t* name : {L"b.map", L"A.MAP", L"c.Map", L"HIDDEN.MAP", L"SYSTEM.MAP", L"notes.txt"}) {
