@@ -36,22 +36,28 @@ ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
-# build_dir PRESET: the preset's build folder, from the one binaryDir that
-# CMakePresets.json gives all presets.
+# build_dir PRESET: the preset's build folder. Every preset in
+# CMakePresets.json builds in ${sourceDir}/build/${presetName}, the one
+# binaryDir they inherit; build_preset checks that CMake agrees.
 build_dir() {
-  local pattern
-  pattern=$(sed -n 's/^ *"binaryDir": "\(.*\)",\{0,1\}$/\1/p' CMakePresets.json)
-  [ "$(wc -l <<< "$pattern")" -eq 1 ] || { echo "CMakePresets.json should give one binaryDir" >&2; return 1; }
-  pattern=${pattern//'${sourceDir}'/$PWD}
-  echo "${pattern//'${presetName}'/$1}"
+  echo "$PWD/build/$1"
 }
 
 # build_preset PRESET [TARGET...]: configures (quick once done, and it picks
 # up changed presets) and builds what changed.
 build_preset() {
-  local preset=$1
+  local preset=$1 configured written
   shift
-  cmake --preset "$preset" > /dev/null
+  configured=$(cmake --preset "$preset") || {
+    echo "$configured"
+    return 1
+  }
+  written=$(sed -n 's/^-- Build files have been written to: //p' <<< "$configured")
+  [ -n "$written" ] && [ "$written" -ef "$(build_dir "$preset")" ] || {
+    echo "CMake builds preset $preset in ${written:-a folder it did not name}, not in $(build_dir "$preset")," \
+      "where scripts/common.sh's build_dir looks for it" >&2
+    return 1
+  }
   if [ $# -gt 0 ]; then
     cmake --build --preset "$preset" --parallel "$(nproc)" --target "$@"
   else
