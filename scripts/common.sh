@@ -89,13 +89,21 @@ ensure_display() {
 
 stop_xvfb() { kill "$xvfb_pid" 2> /dev/null || true; }
 
+# wine_prefix_folder: where wine keeps the Windows installation it runs here.
+wine_prefix_folder() {
+  echo "$(build_dir windows)/wineprefix"
+}
+
 # wine_prefix: the Windows installation wine keeps in the windows preset's
 # build folder, and the settings every run of wine here takes.
 wine_prefix() {
-  WINEPREFIX=$(build_dir windows)/wineprefix
+  WINEPREFIX=$(wine_prefix_folder)
   export WINEPREFIX WINEDEBUG=-all
   # No .NET or HTML engine is needed, so wine does not offer to install them.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Its menu builder stays off: it would add the prefix's shortcuts and file
+  # types to the desktop's menus in the user's home, and the installer's
+  # shortcuts with them.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ ! -d "$WINEPREFIX" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot --init > /dev/null 2>&1 || true
