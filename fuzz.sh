@@ -10,7 +10,16 @@ if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
   exit 2
 fi
 
-ensure_packages cmake make clang libclang-rt-14-dev
+ensure_packages cmake make clang
+# libFuzzer's runtime is packaged with each clang version's compiler-rt: take
+# the one of the clang++ that the fuzz preset builds with.
+clang_version=$(clang++ -dumpversion)
+clang_major=${clang_version%%.*}
+[[ $clang_major =~ ^[0-9]+$ ]] || {
+  echo "fuzz.sh: cannot tell the major version of clang++ from \"$clang_version\"" >&2
+  exit 1
+}
+ensure_packages "libclang-rt-$clang_major-dev"
 build_preset fuzz
 
 build=$(build_dir fuzz)

@@ -67,14 +67,63 @@ sys.exit(0 if text.encode("utf-16-le") in header else 1)
 PYTHON
 }
 
-# wine_state: the files of the wine prefix's drive C: and its registry keys,
-# less what wine keeps for itself (Software\Wine). An uninstaller runs from a
-# copy in the temporary folder, ~nsuN.tmp, that the next start of Windows
-# deletes: NSIS's own, whatever is in it.
+# wine_state: what the installer could have written, as it stands: the files
+# of the program's folder and of its Start-menu folder, and the registry keys,
+# with their values, of its uninstall entry and of the vendor's key where
+# NSIS keeps the install folder. NSIS writes them for the machine (Program
+# Files, the shared Start menu, HKLM) or for the one user who installs
+# (Documents, the user's Start menu, HKCU). Nothing else is compared: wine
+# rewrites keys of its own now and then (the network cards', say).
 wine_state() {
-  (cd "$WINEPREFIX/drive_c" && find . | grep -vE '^\./users/[^/]+/Temp/~nsu[^/]*\.tmp(/|$)' | sort)
-  grep -h '^\[' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed 's/\] [0-9]*$/]/' |
-    grep -v '^\[Software\\\\Wine' | sort
+  (cd "$WINEPREFIX/drive_c" &&
+    for folder in "Program Files/$install_folder" users/*/Documents/"$install_folder" \
+                  {ProgramData,users/*/AppData/Roaming}/"Microsoft/Windows/Start Menu/Programs/$menu_folder"; do
+      if [ -e "$folder" ]; then find "$folder"; fi
+    done | sort)
+  registry_state system.reg HKLM
+  registry_state user.reg HKCU
+}
+
+# registry_state FILE ROOT: the keys of wine's registry file FILE (the root
+# key ROOT) that the installer could have written, in either registry view,
+# with the keys below them and their values; wine's time stamps left out.
+registry_state() {
+  local key keys=()
+  for key in "Microsoft\\Windows\\CurrentVersion\\Uninstall\\$registry_key" "$vendor"; do
+    keys+=("Software\\$key" "Software\\Wow6432Node\\$key")
+  done
+  KEYS=$(printf '%s\n' "${keys[@]}") awk -v root="$2" '
+    BEGIN { count = split(tolower(ENVIRON["KEYS"]), keys, "\n") }
+    /^\[/ {
+      name = $0
+      sub(/\] [0-9]+$/, "", name)
+      name = substr(name, 2)
+      gsub(/\\\\/, "\\", name)  # the file doubles each backslash of a name
+      shown = 0
+      for (i = 1; i <= count; i++) {
+        if (tolower(name) == keys[i] || index(tolower(name), keys[i] "\\") == 1) shown = 1
+      }
+      if (shown) print "[" root "\\" name "]"
+      next
+    }
+    /^$/ { shown = 0 }
+    shown && !/^#time=/ { print "  " $0 }
+  ' "$WINEPREFIX/$1"
+}
+
+# desktop_entries: the desktop entries in the tester's menus where wine puts
+# them, and in the wine prefix. Wine's menu builder, which would add the
+# installer's shortcuts there, does not run here (scripts/common.sh).
+desktop_entries() {
+  local folder
+  for folder in "${XDG_DATA_HOME:-$HOME/.local/share}/applications/wine" "$(wine_prefix_folder)"; do
+    if [ -d "$folder" ]; then find "$folder" -name '*.desktop'; fi
+  done | sort
+}
+
+# new_desktop_entries: those that were not there before the install.
+new_desktop_entries() {
+  comm -13 <(echo "$entries_before") <(desktop_entries) | paste -sd' '
 }
 
 echo "== building"
@@ -90,6 +139,10 @@ major=$(cpack_value "$windows_build" CPACK_PACKAGE_VERSION_MAJOR)
 minor=$(cpack_value "$windows_build" CPACK_PACKAGE_VERSION_MINOR)
 patch=$(cpack_value "$windows_build" CPACK_PACKAGE_VERSION_PATCH)
 windows_name=$(cpack_value "$windows_build" CPACK_PACKAGE_FILE_NAME)
+install_folder=$(cpack_value "$windows_build" CPACK_PACKAGE_INSTALL_DIRECTORY)
+menu_folder=$(cpack_value "$windows_build" CPACK_NSIS_PACKAGE_NAME)  # the installer's name
+registry_key=$(cpack_value "$windows_build" CPACK_PACKAGE_INSTALL_REGISTRY_KEY)
+vendor=$(cpack_value "$windows_build" CPACK_PACKAGE_VENDOR)
 deb=$out/$(cpack_value "$linux_build" CPACK_DEBIAN_PACKAGE_NAME)_${version}_amd64.deb
 zip=$out/$windows_name.zip
 setup=$out/$windows_name-setup.exe
@@ -140,32 +193,56 @@ check_program "$scratch/zip/$windows_name/groundstyles.exe" "the zip's program"
 echo "== ${setup#"$PWD"/}, installed and removed under wine"
 # The license page shows LICENSE, not CPack's placeholder.
 installer_holds "$setup" LICENSE || fail "the installer's license page does not show LICENSE"
+entries_before=$(desktop_entries)
 wine_prefix
 ensure_display  # the installed program is started from its shortcut
 wineserver -w
+# The installer's places start empty: a failed earlier run may have left something.
 before=$(wine_state)
+[ -z "$before" ] || fail "before the install, the wine prefix already holds what the installer writes;" \
+  "remove $(wine_prefix_folder) to start afresh:"$'\n'"$before"
 wine_path() { winepath -u "$1" 2> /dev/null; }
-installed=$(wine_path "C:\\Program Files\\$name")
-shortcut=$(wine_path "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$name\\$name.lnk")
-uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$name"
+installed=$(wine_path "C:\\Program Files\\$install_folder")
+menu_shortcut="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$menu_folder\\$name.lnk"
+shortcut=$(wine_path "$menu_shortcut")
+uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$registry_key"
 registry() { wine reg query "$uninstall_key" /v "$1" 2> /dev/null | sed -n "s/^ *$1 *REG_SZ *//p" | tr -d '\r'; }
 
+# Should a check below fail, the program is removed all the same, so that the
+# next run finds the installer's places empty.
+remove_installed() {
+  if [ -e "$installed/Uninstall.exe" ]; then
+    wine "C:\\Program Files\\$install_folder\\Uninstall.exe" /S 2> /dev/null || true
+    wineserver -w || true
+  fi
+}
+on_exit+=(remove_installed)
 wine "$setup" /S 2> /dev/null
 wineserver -w
 [ -f "$installed/groundstyles.exe" ] || fail "the installer did not install groundstyles.exe"
 check_program "$installed/groundstyles.exe" "the installed program"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
-strings "$shortcut" | grep -qxF "C:\\Program Files\\$name\\groundstyles.exe" ||
+strings "$shortcut" | grep -qxF "C:\\Program Files\\$install_folder\\groundstyles.exe" ||
   fail "the shortcut does not start the installed program"
 [ "$(registry DisplayName)" = "$name" ] || fail "no uninstall entry named $name"
 [ "$(registry DisplayVersion)" = "$version" ] || fail "the uninstall entry does not say version $version"
-[ "$(registry DisplayIcon)" = "C:\\Program Files\\$name\\groundstyles.exe" ] ||
+[ "$(registry DisplayIcon)" = "C:\\Program Files\\$install_folder\\groundstyles.exe" ] ||
   fail "the uninstall entry does not show the program's icon"
+added=$(new_desktop_entries)
+[ -z "$added" ] || fail "installing added desktop entries: $added"
+# What the uninstaller must take away, as wine_state sees it once installed.
+installed_state=$(wine_state)
+for written in "Program Files/$install_folder/groundstyles.exe" "Program Files/$install_folder/Uninstall.exe" \
+               "ProgramData/Microsoft/Windows/Start Menu/Programs/$menu_folder/$name.lnk" \
+               "[HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$registry_key]" \
+               "[HKLM\\Software\\$vendor\\$registry_key]"; do
+  grep -qxF "$written" <<< "$installed_state" || fail "the installer's state, as compared, misses $written"
+done
 # Started from the shortcut, the program runs in the user's Documents folder.
 documents=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Personal |
   sed -n 's/^ *Personal *REG_SZ *//p' | tr -d '\r')
 [ -n "$documents" ] || fail "the system names no Documents folder"
-wine start "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$name\\$name.lnk" 2> /dev/null
+wine start "$menu_shortcut" 2> /dev/null
 started=
 for _ in $(seq 100); do
   for pid in $(pgrep -f 'Groundstyles\\groundstyles\.exe' || true); do
@@ -182,15 +259,18 @@ wineserver -w
   fail "the shortcut starts the program in $working, not in Documents ($documents)"
 echo "installed: groundstyles.exe, the shortcut (starting in $documents) and the uninstall entry"
 
-wine "C:\\Program Files\\$name\\Uninstall.exe" /S 2> /dev/null
+wine "C:\\Program Files\\$install_folder\\Uninstall.exe" /S 2> /dev/null
 wineserver -w
 wineboot --restart 2> /dev/null  # as Windows starts again: the uninstaller's copy goes
 wineserver -w
 [ ! -e "$installed" ] || fail "the uninstaller left $installed"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
 [ -z "$(registry DisplayName)" ] || fail "the uninstaller left the uninstall entry"
-diff <(echo "$before") <(wine_state) || fail "the uninstaller left the above (<: gone, >: new)"
-echo "removed: the program, the shortcut and the uninstall entry; the rest is as before the install"
+left=$(wine_state)
+[ -z "$left" ] || fail "the uninstaller left these behind:"$'\n'"$left"
+added=$(new_desktop_entries)
+[ -z "$added" ] || fail "desktop entries were added: $added"
+echo "removed: the program, its Start-menu folder and its registry keys, as before the install; no desktop entries"
 
 echo "package.sh: built and checked in ${out#"$PWD"/}:"
 ls -l "$out"

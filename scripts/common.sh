@@ -36,22 +36,28 @@ ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
-# build_dir PRESET: the preset's build folder, from the one binaryDir that
-# CMakePresets.json gives all presets.
+# build_dir PRESET: the preset's build folder. Every preset in
+# CMakePresets.json builds in ${sourceDir}/build/${presetName}, the one
+# binaryDir they inherit; build_preset checks that CMake agrees.
 build_dir() {
-  local pattern
-  pattern=$(sed -n 's/^ *"binaryDir": "\(.*\)",\{0,1\}$/\1/p' CMakePresets.json)
-  [ "$(wc -l <<< "$pattern")" -eq 1 ] || { echo "CMakePresets.json should give one binaryDir" >&2; return 1; }
-  pattern=${pattern//'${sourceDir}'/$PWD}
-  echo "${pattern//'${presetName}'/$1}"
+  echo "$PWD/build/$1"
 }
 
 # build_preset PRESET [TARGET...]: configures (quick once done, and it picks
 # up changed presets) and builds what changed.
 build_preset() {
-  local preset=$1
+  local preset=$1 configured written
   shift
-  cmake --preset "$preset" > /dev/null
+  configured=$(cmake --preset "$preset") || {
+    echo "$configured"
+    return 1
+  }
+  written=$(sed -n 's/^-- Build files have been written to: //p' <<< "$configured")
+  [ -n "$written" ] && [ "$written" -ef "$(build_dir "$preset")" ] || {
+    echo "CMake builds preset $preset in ${written:-a folder it did not name}, not in $(build_dir "$preset")," \
+      "where scripts/common.sh's build_dir looks for it" >&2
+    return 1
+  }
   if [ $# -gt 0 ]; then
     cmake --build --preset "$preset" --parallel "$(nproc)" --target "$@"
   else
@@ -83,13 +89,21 @@ ensure_display() {
 
 stop_xvfb() { kill "$xvfb_pid" 2> /dev/null || true; }
 
+# wine_prefix_folder: where wine keeps the Windows installation it runs here.
+wine_prefix_folder() {
+  echo "$(build_dir windows)/wineprefix"
+}
+
 # wine_prefix: the Windows installation wine keeps in the windows preset's
 # build folder, and the settings every run of wine here takes.
 wine_prefix() {
-  WINEPREFIX=$(build_dir windows)/wineprefix
+  WINEPREFIX=$(wine_prefix_folder)
   export WINEPREFIX WINEDEBUG=-all
   # No .NET or HTML engine is needed, so wine does not offer to install them.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Its menu builder stays off: it would add the prefix's shortcuts and file
+  # types to the desktop's menus in the user's home, and the installer's
+  # shortcuts with them.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ ! -d "$WINEPREFIX" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot --init > /dev/null 2>&1 || true
