@@ -77,6 +77,15 @@ std::size_t RowOf(Control control, int index) {
   throw std::logic_error("no such control");
 }
 
+HFONT MakeFont(std::string_view family, double points, int weight, UINT dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -static_cast<LONG>(points * dpi / 72 + 0.5);
+  font.lfWeight = weight;
+  font.lfCharSet = DEFAULT_CHARSET;
+  platform::FromUtf8(family).copy(font.lfFaceName, LF_FACESIZE - 1);
+  return CreateFontIndirectW(&font);
+}
+
 // The system's small folder icon, open or closed.
 HICON FolderIcon(bool open) {
   SHFILEINFOW info{};
@@ -108,6 +117,8 @@ void Form1Controls::Create(HWND window) {
                                      platform::FromUtf8(layout.text).c_str(), StyleOf(layout), 0, 0, 0, 0, window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id(row))), instance, nullptr);
   }
+  drive1_.Attach(Get(Control::kDrive1));
+  file1_.Attach(Get(Control::kFile1));
   for (std::size_t row = 0; row < table.size(); ++row) {
     if (!table[row].name.empty()) SetAccessibleName(controls_[row], table[row].name);
     // The labels go beneath every other control.
@@ -149,21 +160,7 @@ void Form1Controls::LayOut(HWND window, UINT dpi) {
                  frame.bottom - frame.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  for (HFONT font : {window_font_, notice_font_}) {
-    if (font != nullptr) DeleteObject(font);
-  }
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_);
-  window_font_ = CreateFontIndirectW(&metrics.lfMessageFont);
-  LOGFONTW notice{};
-  notice.lfHeight = -static_cast<LONG>(window::kNoticeFontPoints * dpi_ / 72 + 0.5);
-  notice.lfWeight = window::kNoticeFontWeight;
-  notice.lfCharSet = DEFAULT_CHARSET;
-  const std::wstring family = platform::FromUtf8(window::kNoticeFontFamily);
-  family.copy(notice.lfFaceName, LF_FACESIZE - 1);
-  notice_font_ = CreateFontIndirectW(&notice);
-
+  MakeFonts();
   const auto& table = window::Form1Layout();
   const ControlLayout& frame1 = table[RowOf(Control::kFrame1, 0)];
   for (std::size_t row = 0; row < table.size(); ++row) {
@@ -180,6 +177,22 @@ void Form1Controls::LayOut(HWND window, UINT dpi) {
                Scale(layout.height) + (drop_down ? Scale(kDropDownTwips) : 0), FALSE);
   }
 
+  SetRowHeights(window);
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+void Form1Controls::MakeFonts() {
+  for (HFONT font : {window_font_, notice_font_}) {
+    if (font != nullptr) DeleteObject(font);
+  }
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_);
+  window_font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+  notice_font_ = MakeFont(window::kNoticeFontFamily, window::kNoticeFontPoints, window::kNoticeFontWeight, dpi_);
+}
+
+void Form1Controls::SetRowHeights(HWND window) {
   // The lists' rows: the font's whole height with its leading, and a margin.
   TEXTMETRICW font_metrics{};
   const HDC dc = GetDC(window);
@@ -187,11 +200,10 @@ void Form1Controls::LayOut(HWND window, UINT dpi) {
   GetTextMetricsW(dc, &font_metrics);
   SelectObject(dc, old_font);
   ReleaseDC(window, dc);
-  row_height_ = font_metrics.tmHeight + font_metrics.tmExternalLeading + 2 * Scale(kRowMarginTwips);
-  SendMessageW(Get(Control::kFile1), LB_SETITEMHEIGHT, 0, row_height_);
-  SendMessageW(Get(Control::kDrive1), CB_SETITEMHEIGHT, 0, row_height_);
-  TreeView_SetItemHeight(Get(Control::kDir1), std::max(row_height_, GetSystemMetrics(SM_CYSMICON) + 2));
-  InvalidateRect(window, nullptr, TRUE);
+  const int row_height = font_metrics.tmHeight + font_metrics.tmExternalLeading + 2 * Scale(kRowMarginTwips);
+  file1_.SetRows(window_font_, row_height, Scale(kRowMarginTwips));
+  SendMessageW(Get(Control::kDrive1), CB_SETITEMHEIGHT, 0, row_height);
+  TreeView_SetItemHeight(Get(Control::kDir1), std::max(row_height, GetSystemMetrics(SM_CYSMICON) + 2));
 }
 
 HWND Form1Controls::Get(Control control, int index) const { return controls_[RowOf(control, index)]; }
@@ -202,8 +214,6 @@ std::optional<std::size_t> Form1Controls::RowOfId(int id) const {
 }
 
 int Form1Controls::Id(std::size_t row) const { return kFirstControlId + static_cast<int>(row); }
-
-int Form1Controls::row_margin() const { return Scale(kRowMarginTwips); }
 
 int Form1Controls::folder_icon_width() const {
   int width = 0;
