@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,11 @@
 #include "map_writer.h"
 
 namespace tools {
+
+// The notice Form1 puts in Label3 at start-up.
+inline constexpr std::string_view kNotice =
+    "NB: This tool will check for groundstyles in PG2 *.MAP files only."
+    "Allthough other SSI-games has *.MAP files too, they have other recordlayout, which is not supported.";
 
 // Each event the view passes on, as a line: "Drive1_Change 1".
 class RecordingEvents : public window::Form1Events {

@@ -8,6 +8,7 @@
 
 #include <dbt.h>
 
+#include "accessible_name.h"
 #include "view_test_support.h"
 
 namespace {
@@ -37,6 +38,7 @@ std::wstring AccessibleNameOf(HWND control) {
 class Win32WindowTest : public tools::ViewTest<Win32Window> {
  protected:
   HWND Get(Control control, int index = 0) const { return view_->control(control, index); }
+  HWND Get(const window::ControlLayout& layout) const { return Get(layout.control, layout.index); }
   // The control's place in the window's client area.
   RECT Place(HWND control) const {
     RECT rect;
@@ -44,10 +46,25 @@ class Win32WindowTest : public tools::ViewTest<Win32Window> {
     MapWindowPoints(nullptr, view_->hwnd(), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
   }
+  // The window moved to a screen of `dpi` dots per inch.
+  void SetDpi(int dpi) {
+    RECT suggested{0, 0, 800, 760};
+    SendMessageW(view_->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  }
   // Handles what is queued now, as the program's loop does.
   void Pump() override {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) view_->Dispatch(message);
+  }
+  // The window shown and active, with four drives and a deep folder; the
+  // drives listed again on its activation.
+  void ShowActive() {
+    view_->ShowDrives({"C:", "D:", "E:", "F:"}, 0);
+    view_->ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
+    ShowWindow(view_->hwnd(), SW_SHOW);
+    SetForegroundWindow(view_->hwnd());
+    Pump();
+    ASSERT_EQ(events_.Take(), Events{"Drive1_Refresh"});
   }
   // A click on `control`, or a key pressed and let go on it (then handled), as the system queues them.
   static void PostClick(HWND control) {
@@ -72,59 +89,105 @@ class Win32WindowTest : public tools::ViewTest<Win32Window> {
   }
 };
 
-TEST_F(Win32WindowTest, ControlsFollowTheLayoutTableAtTheWindowsDpiAndDir1ShowsTheFolderWhole) {
-  const HWND hwnd = view_->hwnd();
-  const auto& table = window::Form1Layout();
-  const window::ControlLayout& frame = table[6];
+TEST_F(Win32WindowTest, ControlsSitWhereTheLayoutTablePutsThemAtTheWindowsDpi) {
+  const window::ControlLayout& frame = window::Form1Layout()[6];
   ASSERT_EQ(frame.control, Control::kFrame1);
-  view_->SetText(Control::kLabel3, "Notice");
   for (const int dpi : {96, 144}) {
-    if (dpi != 96) {
-      RECT suggested{0, 0, 800, 760};
-      SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    }
+    SetDpi(dpi);
     RECT client;
-    GetClientRect(hwnd, &client);
+    GetClientRect(view_->hwnd(), &client);
     EXPECT_EQ(client.right, window::TwipsToPixels(window::kClientWidth, dpi));
     EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeight, dpi));
-    for (const window::ControlLayout& layout : table) {
-      const HWND control = Get(layout.control, layout.index);
-      SCOPED_TRACE(TextOf(control));
+    for (const window::ControlLayout& layout : window::Form1Layout()) {
+      SCOPED_TRACE(TextOf(Get(layout)));
       const bool in_frame = layout.control == Control::kCheck1;
-      const RECT place = Place(control);
+      const RECT place = Place(Get(layout));
       EXPECT_EQ(place.left, window::TwipsToPixels(layout.left + (in_frame ? frame.left : 0), dpi));
       EXPECT_EQ(place.top, window::TwipsToPixels(layout.top + (in_frame ? frame.top : 0), dpi));
       EXPECT_EQ(place.right - place.left, window::TwipsToPixels(layout.width, dpi));
       if (layout.control != Control::kDrive1) {  // a drop-down list is as high as its font makes it
         EXPECT_EQ(place.bottom - place.top, window::TwipsToPixels(layout.height, dpi));
       }
-      EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, layout.tab_stop);
-      // Every control has its name from the table (Label3 its text, the notice).
-      EXPECT_EQ(AccessibleNameOf(control), platform::FromUtf8(layout.name.empty() ? "Notice" : layout.name));
-      // A label lies beneath the controls its box reaches into, and is clipped by them.
-      if (layout.control != Control::kLabel1 && layout.control != Control::kLabel2 &&
-          layout.control != Control::kLabel3) {
-        continue;
-      }
-      EXPECT_NE(GetWindowLongW(control, GWL_STYLE) & WS_CLIPSIBLINGS, 0);
-      for (const window::ControlLayout& other : table) {
-        const HWND above = Get(other.control, other.index);
-        const RECT other_place = Place(above);
-        RECT overlap;
-        if (above == control || !IntersectRect(&overlap, &place, &other_place)) continue;
-        const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
-        EXPECT_EQ(ChildWindowFromPointEx(hwnd, inside, CWP_SKIPINVISIBLE), above) << TextOf(above);
-      }
+      EXPECT_EQ((GetWindowLongW(Get(layout), GWL_STYLE) & WS_TABSTOP) != 0, layout.tab_stop);
     }
   }
-  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+  EXPECT_EQ(GetWindowLongW(view_->hwnd(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+}
 
-  ShowWindow(hwnd, SW_SHOW);
+TEST_F(Win32WindowTest, EveryControlHasItsNameFromTheTable) {
+  view_->SetText(Control::kLabel3, std::string(tools::kNotice));
+  for (const window::ControlLayout& layout : window::Form1Layout()) {
+    // Label3's name is its text, the notice.
+    const std::string_view name = layout.name.empty() ? tools::kNotice : layout.name;
+    EXPECT_EQ(AccessibleNameOf(Get(layout)), platform::FromUtf8(name));
+  }
+}
+
+TEST_F(Win32WindowTest, AControlKeepsItsOwnCopyOfItsName) {
+  auto name = std::make_unique<std::string>("Folder for the report");
+  SetAccessibleName(Get(Control::kText1), *name);
+  name->assign(name->size(), '?');
+  name.reset();
+  EXPECT_EQ(AccessibleNameOf(Get(Control::kText1)), L"Folder for the report");
+}
+
+TEST_F(Win32WindowTest, LabelsLieBeneathTheControlsTheirBoxesReachInto) {
+  for (const window::ControlLayout& layout : window::Form1Layout()) {
+    const HWND label = Get(layout);
+    if (layout.control != Control::kLabel1 && layout.control != Control::kLabel2 &&
+        layout.control != Control::kLabel3) {
+      continue;
+    }
+    EXPECT_NE(GetWindowLongW(label, GWL_STYLE) & WS_CLIPSIBLINGS, 0);
+    const RECT place = Place(label);
+    for (const window::ControlLayout& other : window::Form1Layout()) {
+      const HWND above = Get(other);
+      const RECT other_place = Place(above);
+      RECT overlap;
+      if (above == label || !IntersectRect(&overlap, &place, &other_place)) continue;
+      const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
+      EXPECT_EQ(ChildWindowFromPointEx(view_->hwnd(), inside, CWP_SKIPINVISIBLE), above) << TextOf(above);
+    }
+  }
+}
+
+// Each label's, button's and check box's text fits the room its control
+// gives it, in the control's font, wrapped where the control wraps it.
+TEST_F(Win32WindowTest, EveryTextFitsItsControlAtTheWindowsDpi) {
+  view_->SetText(Control::kLabel3, std::string(tools::kNotice));
+  for (const int dpi : {96, 144}) {
+    SetDpi(dpi);
+    for (const window::ControlLayout& layout : window::Form1Layout()) {
+      const HWND control = Get(layout);
+      const LONG style = GetWindowLongW(control, GWL_STYLE);
+      const bool label = layout.control == Control::kLabel1 || layout.control == Control::kLabel2 ||
+                         layout.control == Control::kLabel3;
+      if (!label && layout.control != Control::kCheck1 && (style & BS_TYPEMASK) != BS_PUSHBUTTON) continue;
+      RECT room;
+      GetClientRect(control, &room);
+      // A check box's text starts past its box.
+      if (layout.control == Control::kCheck1) room.left += GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+      if (!label) InflateRect(&room, -2 * GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+      const std::wstring text = TextOf(control);
+      RECT needed{0, 0, room.right - room.left, 0};
+      const HDC dc = GetDC(control);
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+      DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_NOPREFIX | (label ? DT_WORDBREAK : DT_SINGLELINE));
+      ReleaseDC(control, dc);
+      EXPECT_LE(needed.right, room.right - room.left) << dpi << " dpi: " << platform::ToUtf8(text);
+      EXPECT_LE(needed.bottom, room.bottom - room.top) << dpi << " dpi: " << platform::ToUtf8(text);
+    }
+  }
+}
+
+TEST_F(Win32WindowTest, TabVisitsTheTabStopsInOrder) {
+  ShowWindow(view_->hwnd(), SW_SHOW);
   Pump();
-  tools::ExpectTabFollowsTabStops([&](const window::ControlLayout& row) { return Get(row.control, row.index); },
-                                  GetFocus, [&](HWND control) { Key(control, VK_TAB); });
+  tools::ExpectTabFollowsTabStops([&](const window::ControlLayout& row) { return Get(row); }, GetFocus,
+                                  [&](HWND control) { Key(control, VK_TAB); });
+}
 
-  // Dir1 shows every row and the folder shown whole past its edge.
+TEST_F(Win32WindowTest, Dir1ShowsEveryRowAndADeepFolderWhole) {
   const HWND dir1 = Get(Control::kDir1);
   RECT client;
   GetClientRect(dir1, &client);
@@ -137,77 +200,146 @@ TEST_F(Win32WindowTest, ControlsFollowTheLayoutTableAtTheWindowsDpiAndDir1ShowsT
     return tools::ShownRow{static_cast<int>(name.left) - icon, static_cast<int>(name.right),
                            static_cast<int>(client.right)};
   });
-  // Every row is shown, the subfolders too.
   int visible = 0;
   for (HTREEITEM item = TreeView_GetRoot(dir1); item != nullptr; item = TreeView_GetNextVisible(dir1, item)) ++visible;
   EXPECT_EQ(visible, static_cast<int>(tools::DeepFolderRows().size()));
 }
 
-TEST_F(Win32WindowTest, KeysClicksAndActivationArePassedOnAndDroppedWhileBusy) {
-  Win32Window& w = *view_;
-  w.ShowDrives({"C:", "D:", "E:", "F:"}, 0);
-  w.ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
-  ShowWindow(w.hwnd(), SW_SHOW);
-  SetForegroundWindow(w.hwnd());
-  Pump();
-  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});  // volumes may have come or gone meanwhile
-
-  // Leaving Text1 is passed on with where the focus went.
+TEST_F(Win32WindowTest, LeavingText1IsPassedOnWithWhereTheFocusWent) {
+  ShowActive();
   SetFocus(Get(Control::kText1));
   Key(Get(Control::kText1), VK_TAB);
   SetFocus(Get(Control::kText1));
   SetFocus(nullptr);
   Pump();
   EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere"}));
+}
 
-  // A click on a button, and Enter on the control that has the focus.
-  w.SetChecked(3, true);
+// One of the program's own message boxes takes the focus from Text1: the
+// user did not move to another control, and is not warned again.
+TEST_F(Win32WindowTest, AMessageBoxTakingTheFocusFromText1IsNotLeavingItForAControl) {
+  ShowActive();
+  SetFocus(Get(Control::kText1));
+  // Once the box has shown a while, OK closes it.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND box, LPARAM) {
+          wchar_t name[16] = {};
+          GetClassNameW(box, name, 16);
+          if (std::wstring_view(name) == L"#32770") PostMessageW(box, WM_COMMAND, IDOK, 0);
+          return TRUE;
+        },
+        0);
+  });
+  view_->ShowMessage("Drive not ready.");
+  KillTimer(nullptr, timer);
+  Pump();
+  const Events events = events_.Take();
+  EXPECT_EQ(std::count(events.begin(), events.end(), "Text1_LostFocus control"), 0);
+  EXPECT_EQ(std::count(events.begin(), events.end(), "Text1_LostFocus elsewhere"), 1);
+}
+
+TEST_F(Win32WindowTest, ButtonsAnswerAClickAndEnterAndCheckBoxesOnlyChange) {
+  ShowActive();
+  view_->SetChecked(3, true);
   PostClick(Get(Control::kCommand1));
   PostClick(Get(Control::kCheck1, 3));
   Pump();
-  EXPECT_FALSE(w.IsChecked(3));
+  EXPECT_FALSE(view_->IsChecked(3));
   for (Control button : {Control::kCommand1, Control::kCommand2}) {
     SetFocus(Get(button));
     Key(Get(button), VK_RETURN);
   }
+  EXPECT_EQ(events_.Take(), (Events{"Command1_Click", "Command1_Click", "Command2_Click"}));
+}
+
+TEST_F(Win32WindowTest, EnterOnAFolderOpensIt) {
+  ShowActive();
   SetFocus(Get(Control::kDir1));
   Key(Get(Control::kDir1), VK_DOWN);
   Key(Get(Control::kDir1), VK_RETURN);
-  EXPECT_EQ(events_.Take(), (Events{"Command1_Click", "Command1_Click", "Command2_Click", "Dir1_Open 7"}));
+  EXPECT_EQ(events_.Take(), Events{"Dir1_Open 7"});
+}
 
-  // A drive chosen with the keyboard counts at once while Drive1 is closed;
-  // opened, it lists the drives again, and counts only the drive it closes on.
+TEST_F(Win32WindowTest, ADriveChosenWithTheKeyboardCountsAtOnceWhileDrive1IsClosed) {
+  ShowActive();
+  SetFocus(Get(Control::kDrive1));
+  Key(Get(Control::kDrive1), VK_DOWN);
+  Key(Get(Control::kDrive1), VK_DOWN);
+  EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Change 2"}));
+}
+
+TEST_F(Win32WindowTest, Drive1OpenedListsTheDrivesAgainAndCountsOnlyTheDriveItClosesOn) {
+  ShowActive();
   const HWND drive1 = Get(Control::kDrive1);
   SetFocus(drive1);
-  Key(drive1, VK_DOWN);
   Key(drive1, VK_F4);
   ASSERT_TRUE(SendMessageW(drive1, CB_GETDROPPEDSTATE, 0, 0));
   Key(drive1, VK_DOWN);
   Key(drive1, VK_DOWN);
-  EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Refresh"}));
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});
   Key(drive1, VK_RETURN);
-  EXPECT_EQ(events_.Take(), Events{"Drive1_Change 3"});
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Change 2"});
+}
 
-  SendMessageW(w.hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);  // a volume went
+TEST_F(Win32WindowTest, FillingDrive1IsNoChoice) {
+  ShowActive();
+  view_->ShowDrives({"C:", "D:"}, 1);
+  view_->SelectDrive(0);
+  Pump();
+  EXPECT_EQ(events_.Take(), Events{});
+  EXPECT_EQ(SendMessageW(Get(Control::kDrive1), CB_GETCURSEL, 0, 0), 0);
+}
+
+TEST_F(Win32WindowTest, AVolumeComingOrGoingListsTheDrivesAgain) {
+  ShowActive();
+  SendMessageW(view_->hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
   Pump();
   EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});
+}
 
-  // While busy, the window answers and drops input: the user clicks, types,
-  // presses Alt+F4 and the close box and ends the program from outside; and
-  // clicks again as the work ends.
+// The user clicks, types, presses Alt+F4 and the close box and ends the
+// program from outside; and clicks again as the work ends.
+TEST_F(Win32WindowTest, InputIsDroppedWhileBusy) {
+  ShowActive();
   const auto give_input = [&] {
     PostClick(Get(Control::kCheck1, 0));
     PostClick(Get(Control::kCommand1));
     PostMessageW(Get(Control::kText1), WM_CHAR, L'x', 0);
-    PostMessageW(w.hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
-    PostMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    PostMessageW(view_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(view_->hwnd(), WM_CLOSE, 0, 0);
   };
   ExpectInputDroppedWhileBusy("C:\\reports", give_input, [&] { PostClick(Get(Control::kCheck1, 0)); });
-  EXPECT_TRUE(IsWindow(w.hwnd()));
+  EXPECT_TRUE(IsWindow(view_->hwnd()));
 }
 
-TEST_F(Win32WindowTest, RunPassesOnABurstOfFolderChangesOnceAndEndsWhenClosed) {
+// The program is asked to end while a scan runs: it ends once the scan is done.
+TEST_F(Win32WindowTest, AQuitArrivingWhileBusyEndsTheProgramOnceTheWorkIsDone) {
+  const DWORD window_thread = GetCurrentThreadId();
+  bool started = false;
+  const auto scan = [&] {
+    if (std::exchange(started, true)) return;
+    view_->RunBusy(
+        [window_thread] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          PostThreadMessageW(window_thread, WM_QUIT, 7, 0);
+          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        },
+        [] {});
+  };
+  EXPECT_EQ(RunFor(3000, scan), 7);  // -1: the program was still running
+}
+
+TEST_F(Win32WindowTest, RunShowsTheWindowWithTheFocusOnDrive1) {
+  EXPECT_EQ(RunFor(200, [] {}), -1);
+  EXPECT_TRUE(IsWindowVisible(view_->hwnd()));
+  EXPECT_EQ(GetFocus(), Get(Control::kDrive1));
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});  // on its activation
+}
+
+TEST_F(Win32WindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
   view_->WatchFolder(temp_.path().native());
   int written = 0;
   const auto write_burst = [&] {
@@ -215,8 +347,9 @@ TEST_F(Win32WindowTest, RunPassesOnABurstOfFolderChangesOnceAndEndsWhenClosed) {
   };
   EXPECT_EQ(RunFor(1000, write_burst), -1);
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "FolderChanged"}));
-  EXPECT_EQ(GetFocus(), Get(Control::kDrive1));
+}
 
+TEST_F(Win32WindowTest, ClosingTheWindowEndsTheProgram) {
   const HWND file1 = Get(Control::kFile1);
   EXPECT_EQ(RunFor(5000, [&] { view_->Close(); }), 0);  // -1: the program was still running
   EXPECT_FALSE(IsWindow(file1));
