@@ -77,6 +77,13 @@ std::size_t RowOf(Control control, int index) {
   throw std::logic_error("no such control");
 }
 
+// The window's font, for every control but Label3: the classic dialog face
+// at the size the layout was measured for, scaled with the DPI, rather than
+// the system's message font (larger on Windows 10 and 11, taller in East
+// Asian languages). Glyphs it lacks come from the fonts the system links to it.
+constexpr std::string_view kWindowFontFamily = "Tahoma";
+constexpr double kWindowFontPoints = 8;
+
 HFONT MakeFont(std::string_view family, double points, int weight, UINT dpi) {
   LOGFONTW font{};
   font.lfHeight = -static_cast<LONG>(points * dpi / 72 + 0.5);
@@ -185,10 +192,7 @@ void Form1Controls::MakeFonts() {
   for (HFONT font : {window_font_, notice_font_}) {
     if (font != nullptr) DeleteObject(font);
   }
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_);
-  window_font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+  window_font_ = MakeFont(kWindowFontFamily, kWindowFontPoints, FW_NORMAL, dpi_);
   notice_font_ = MakeFont(window::kNoticeFontFamily, window::kNoticeFontPoints, window::kNoticeFontWeight, dpi_);
 }
 
