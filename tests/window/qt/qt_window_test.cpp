@@ -8,6 +8,8 @@
 #include <sys/mount.h>
 
 #include <QAbstractItemView>
+#include <QMenu>
+#include <QStyleOptionButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -53,6 +55,15 @@ class QtWindowTest : public tools::ViewTest<QtWindow> {
     if (layout.control == Control::kCheck1) return w.Check1[static_cast<std::size_t>(layout.index)];
     return controls[static_cast<std::size_t>(layout.control)];
   }
+  // The window shown and active, with two drives and a deep folder; the
+  // drives listed again on its activation, as volumes may have come or gone.
+  void ShowActive() {
+    view_->show();
+    view_->ShowDrives({"/", "/media/usb"}, 0);
+    view_->ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view_.get()));
+    ASSERT_EQ(events_.Take(), Events{"Drive1_Refresh"});
+  }
   // Near the left edge, where a check box's box is.
   void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, control->height() / 2)); }
   void Pump() override { QCoreApplication::processEvents(); }
@@ -61,10 +72,21 @@ class QtWindowTest : public tools::ViewTest<QtWindow> {
   }
 };
 
-TEST_F(QtWindowTest, ControlsFollowTheLayoutTableAndDir1ShowsTheFolderWhole) {
+// How many pixels two pictures of a control show plainly apart: their
+// brightness differs by over a third of black to white.
+int PlainlyDifferentPixels(const QImage& one, const QImage& other) {
+  if (one.size() != other.size()) return one.width() * one.height();
+  int count = 0;
+  for (int y = 0; y < one.height(); ++y) {
+    for (int x = 0; x < one.width(); ++x) {
+      count += std::abs(qGray(one.pixel(x, y)) - qGray(other.pixel(x, y))) > 85 ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+TEST_F(QtWindowTest, ControlsSitWhereTheLayoutTablePutsThem) {
   QtWindow& w = *view_;
-  w.show();
-  w.SetText(Control::kLabel3, "Notice");
   for (const window::ControlLayout& layout : window::Form1Layout()) {
     QWidget* control = Widget(layout);
     SCOPED_TRACE(control->metaObject()->className());
@@ -72,57 +94,116 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTableAndDir1ShowsTheFolderWhole) {
     EXPECT_EQ(control->parentWidget(), layout.control == Control::kCheck1 ? static_cast<QWidget*>(w.Frame1) : &w);
     EXPECT_EQ(control->font().bold(), layout.font == window::Font::kNotice);
     EXPECT_EQ((control->focusPolicy() & Qt::TabFocus) != 0, layout.tab_stop);
-    // Every control has its name from the table (Label3 its text, the notice).
-    // On Linux, Qt reports a drop-down list's entry as its name; the name the
-    // table gives it is what Qt reports elsewhere.
-    const QString name = control == w.Drive1 ? control->accessibleName()
-                                             : QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-    EXPECT_EQ(name.toStdString(), layout.name.empty() ? "Notice" : layout.name);
-    // A label lies beneath every control its box reaches into.
-    if (qobject_cast<QLabel*>(control) == nullptr) continue;
-    for (const window::ControlLayout& other : window::Form1Layout()) {
-      QWidget* above = Widget(other);
-      const QRect overlap = control->geometry() & above->geometry();
-      if (above == control || above->parentWidget() != &w || overlap.isEmpty()) continue;
-      EXPECT_TRUE(above->isAncestorOf(w.childAt(overlap.center())) || w.childAt(overlap.center()) == above)
-          << above->metaObject()->className();
-    }
   }
   EXPECT_EQ(w.minimumSize(), QSize(window::kClientWidth / 15, window::kClientHeight / 15));
   EXPECT_EQ(w.maximumSize(), w.minimumSize());
   EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_EQ(w.Label3->font().pointSizeF(), window::kNoticeFontPoints);
+  EXPECT_EQ(w.Label3->font().pixelSize(), 13);  // 9.75 points at 96 dots per inch
+}
 
+TEST_F(QtWindowTest, EveryControlHasItsNameFromTheTable) {
+  view_->SetText(Control::kLabel3, std::string(tools::kNotice));
+  for (const window::ControlLayout& layout : window::Form1Layout()) {
+    QWidget* control = Widget(layout);
+    // On Linux, Qt reports a drop-down list's entry as its name; the name the
+    // table gives it is what Qt reports elsewhere. Label3's name is its text.
+    const QString name = control == view_->Drive1
+                             ? control->accessibleName()
+                             : QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+    EXPECT_EQ(name.toStdString(), layout.name.empty() ? tools::kNotice : layout.name);
+  }
+}
+
+TEST_F(QtWindowTest, LabelsLieBeneathTheControlsTheirBoxesReachInto) {
+  QtWindow& w = *view_;
+  w.show();
+  for (QLabel* label : {w.Label1, w.Label2, w.Label3}) {
+    for (const window::ControlLayout& other : window::Form1Layout()) {
+      QWidget* above = Widget(other);
+      const QRect overlap = label->geometry() & above->geometry();
+      if (above == label || above->parentWidget() != &w || overlap.isEmpty()) continue;
+      QWidget* shown = w.childAt(overlap.center());
+      EXPECT_TRUE(shown == above || above->isAncestorOf(shown)) << above->metaObject()->className();
+    }
+  }
+}
+
+// Each label's, button's and check box's text fits the room its control
+// gives it, in the control's font, wrapped where the control wraps it.
+TEST_F(QtWindowTest, EveryTextFitsItsControl) {
+  QtWindow& w = *view_;
+  w.SetText(Control::kLabel3, std::string(tools::kNotice));
+  w.show();
+  for (const window::ControlLayout& layout : window::Form1Layout()) {
+    QWidget* control = Widget(layout);
+    QRect room;
+    QString text;
+    int flags = Qt::AlignLeft | Qt::AlignTop;
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      room = label->contentsRect();
+      text = label->text();
+      flags |= Qt::TextWordWrap;
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      const bool check_box = qobject_cast<QCheckBox*>(button) != nullptr;
+      room = button->style()->subElementRect(check_box ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
+                                             &option, button);
+      text = button->text();
+    } else {
+      continue;
+    }
+    const QRect needed = QFontMetrics(control->font()).boundingRect(room, flags, text);
+    EXPECT_LE(needed.width(), room.width()) << text.toStdString();
+    EXPECT_LE(needed.height(), room.height()) << text.toStdString();
+  }
+}
+
+TEST_F(QtWindowTest, TabVisitsTheTabStopsInOrder) {
+  view_->show();
   tools::ExpectTabFollowsTabStops([&](const window::ControlLayout& row) { return Widget(row); },
-                                  [&] { return w.focusWidget(); },
+                                  [&] { return view_->focusWidget(); },
                                   [&](QWidget* control) { Key(control, Qt::Key_Tab); });
+}
 
-  // Dir1 shows every row and the folder shown whole past its edge.
+TEST_F(QtWindowTest, Dir1ShowsEveryRowAndADeepFolderWhole) {
   QTreeWidget* dir1 = view_->Dir1;
+  view_->show();
   ExpectDeepFolderShownWhole([&] {
     const QRect place = dir1->visualItemRect(dir1->currentItem());
     return tools::ShownRow{place.left(), place.left() + dir1->sizeHintForIndex(dir1->currentIndex()).width(),
                            dir1->viewport()->width()};
   });
   EXPECT_EQ(dir1->currentItem()->text(0), "/");  // the highlight moved back
-  // Every row is shown, the subfolders too.
   for (QTreeWidgetItem* item = dir1->topLevelItem(0); item != nullptr; item = dir1->itemBelow(item)) {
     EXPECT_FALSE(dir1->visualItemRect(item).isEmpty()) << item->text(0).toStdString();
   }
 }
 
-TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgressShown) {
+// Tabbing into Dir1, then File1, shows which of them has the focus.
+TEST_F(QtWindowTest, Dir1AndFile1ShowWhenTheyHaveTheFocus) {
   QtWindow& w = *view_;
-  w.show();
-  w.ShowDrives({"/", "/media/usb"}, 0);
-  w.ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});  // volumes may have come or gone meanwhile
+  ShowActive();
+  w.ShowFiles({"ARRACT.MAP", "CAEN.MAP"});
+  const QImage dir1 = w.Dir1->grab().toImage();
+  const QImage file1 = w.File1->grab().toImage();
+  const int row = w.File1->sizeHintForRow(0);
+  Key(w.Drive1, Qt::Key_Tab);
+  ASSERT_EQ(w.focusWidget(), w.Dir1);
+  EXPECT_GE(PlainlyDifferentPixels(w.Dir1->grab().toImage(), dir1), row);
+  Key(w.Dir1, Qt::Key_Tab);
+  ASSERT_EQ(w.focusWidget(), w.File1);
+  EXPECT_EQ(PlainlyDifferentPixels(w.Dir1->grab().toImage(), dir1), 0);
+  EXPECT_GE(PlainlyDifferentPixels(w.File1->grab().toImage(), file1), row);
+}
 
-  // The field takes the keys and clicks given it; leaving it is passed on with
-  // where the focus went: to another control, or to another window, after
-  // which the window becomes active again.
+// Leaving Text1 is passed on with where the focus went: to another control,
+// or to another window, after which the window becomes active again.
+TEST_F(QtWindowTest, LeavingText1IsPassedOnWithWhereTheFocusWent) {
+  QtWindow& w = *view_;
+  ShowActive();
   Click(w.Text1);
   QTest::keyClicks(w.Text1, "/maps");
   EXPECT_EQ(w.Text1Text(), "/maps");
@@ -134,32 +215,68 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgre
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  other.close();  // so that closing the window at the end ends the program
   EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere", "Drive1_Refresh"}));
+}
 
-  // The buttons answer a click, Space, Return and Enter.
+// Opening Text1's context menu takes the focus from it for a while: the user
+// has not left the field for another control, and is not warned.
+TEST_F(QtWindowTest, AContextMenuOnText1IsNotLeavingItForAControl) {
+  QtWindow& w = *view_;
+  ShowActive();
+  Click(w.Text1);
+  // As a right-click opens it.
+  QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(5, 5), w.Text1->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(w.Text1, &open);
+  QWidget* menu = QApplication::activePopupWidget();
+  ASSERT_NE(qobject_cast<QMenu*>(menu), nullptr);
+  Key(menu, Qt::Key_Escape);
+  EXPECT_EQ(w.focusWidget(), w.Text1);
+  const Events events = events_.Take();
+  EXPECT_EQ(std::count(events.begin(), events.end(), "Text1_LostFocus control"), 0);
+}
+
+TEST_F(QtWindowTest, ButtonsAnswerAClickSpaceReturnAndEnterAndCheckBoxesOnlyChange) {
+  QtWindow& w = *view_;
+  ShowActive();
   Click(w.Command1);
   for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) Key(w.Command2, key);
   w.SetChecked(3, true);
   Click(w.Check1[3]);
   EXPECT_FALSE(w.IsChecked(3));
-  EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Command1_Click", "Command2_Click", "Command2_Click",
-                                    "Command2_Click"}));
+  EXPECT_EQ(events_.Take(), (Events{"Command1_Click", "Command2_Click", "Command2_Click", "Command2_Click"}));
+}
 
-  // Enter on a folder opens it; opening Drive1 lists the drives again, and a
-  // drive chosen from the keyboard counts at once.
-  w.Dir1->setFocus();
-  Key(w.Dir1, Qt::Key_Down);
-  Key(w.Dir1, Qt::Key_Return);
+TEST_F(QtWindowTest, EnterOnAFolderOpensIt) {
+  ShowActive();
+  view_->Dir1->setFocus();
+  Key(view_->Dir1, Qt::Key_Down);
+  Key(view_->Dir1, Qt::Key_Return);
+  EXPECT_EQ(events_.Take(), Events{"Dir1_Open 7"});
+}
+
+TEST_F(QtWindowTest, Drive1OpenedListsTheDrivesAgainAndOpensAsWideAsItsLongestEntry) {
+  QtWindow& w = *view_;
+  ShowActive();
+  w.ShowDrives({"/", "/media/player/A volume with a name longer than the list is wide"}, 0);
   Key(w.Drive1, Qt::Key_F4);
   ASSERT_TRUE(w.Drive1->view()->isVisible());
-  EXPECT_GE(w.Drive1->view()->width(), w.Drive1->view()->sizeHintForColumn(0));  // as wide as its longest entry
+  EXPECT_GE(w.Drive1->view()->width(), w.Drive1->view()->sizeHintForColumn(0));
   Key(w.Drive1->view(), Qt::Key_Escape);
-  Key(w.Drive1, Qt::Key_Down);
-  EXPECT_EQ(events_.Take(), (Events{"Dir1_Open 7", "Drive1_Refresh", "Drive1_Change 1"}));
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});
+}
 
-  // A burst of changes in the watched folder is passed on once.
-  w.WatchFolder(temp_.path().native());
+TEST_F(QtWindowTest, ADriveChosenWithTheKeyboardCountsAtOnceAndFillingDrive1IsNoChoice) {
+  QtWindow& w = *view_;
+  ShowActive();
+  Key(w.Drive1, Qt::Key_Down);
+  w.ShowDrives({"/", "/media/usb"}, 1);
+  w.SelectDrive(0);
+  EXPECT_EQ(events_.Take(), Events{"Drive1_Change 1"});
+  EXPECT_EQ(w.Drive1->currentIndex(), 0);
+}
+
+TEST_F(QtWindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
+  view_->WatchFolder(temp_.path().native());
   for (const char* name : {"A.MAP", "B.MAP", "C.MAP"}) {
     tools::WriteFile(temp_.path() / name, "");
     QTest::qWait(window::kFolderChangeDelayMs / 3);
@@ -167,14 +284,13 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgre
   ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
   QTest::qWait(2 * window::kFolderChangeDelayMs);
   EXPECT_EQ(events_.Take(), Events{"FolderChanged"});
+}
 
-  // While busy, the window answers, drops input and shows progress.
-  LauncherUpdates launcher;
-  ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
-                                                    &launcher, SLOT(Update(QString, QVariantMap))));
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  // The user clicks, types and closes the window while the work runs, and
-  // once more in its last moments, before the window has looked.
+// The user clicks, types and closes the window while the work runs, and
+// once more in its last moments, before the window has looked.
+TEST_F(QtWindowTest, InputIsDroppedWhileBusy) {
+  QtWindow& w = *view_;
+  ShowActive();
   const auto give_input = [&] {
     Click(w.Check1[0]);
     Click(w.Command1);
@@ -183,26 +299,37 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgre
   };
   // Posted from the window's thread as the work ends: queued behind its end.
   const auto post_input = [&] {
-    QMetaObject::invokeMethod(&w, [&w] {
-      QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, "y"));
-      QCoreApplication::postEvent(&w, new QCloseEvent);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &w,
+        [&w] {
+          QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, "y"));
+          QCoreApplication::postEvent(&w, new QCloseEvent);
+        },
+        Qt::QueuedConnection);
   };
   ExpectInputDroppedWhileBusy("/reports", give_input, post_input);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(w.isVisible());
   QTest::keyClicks(w.Text1, "z");  // afterwards the field takes keys again
   EXPECT_EQ(w.Text1Text(), "/reportsz");
+}
 
-  w.ShowProgress(window::Progress::kRunning, 0.25);
-  w.ShowProgress(window::Progress::kFailed, 0.5);
-  w.ShowProgress(window::Progress::kHidden, 0);
+TEST_F(QtWindowTest, ProgressShowsOnTheLauncherEntry) {
+  LauncherUpdates launcher;
+  ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
+                                                    &launcher, SLOT(Update(QString, QVariantMap))));
+  view_->ShowProgress(window::Progress::kRunning, 0.25);
+  view_->ShowProgress(window::Progress::kFailed, 0.5);
+  view_->ShowProgress(window::Progress::kHidden, 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 3; }, 1000));
   EXPECT_EQ(launcher.updates,
             (std::vector<std::tuple<double, bool, bool>>{{0.25, true, false}, {0.5, true, true}, {0, false, false}}));
+}
 
-  // Closing the window ends the program, not only the window.
-  QTimer::singleShot(0, &w, [&w] { w.Close(); });
+// Closing the window ends the program, not only the window.
+TEST_F(QtWindowTest, ClosingTheWindowEndsTheProgram) {
+  view_->show();
+  QTimer::singleShot(0, view_.get(), [this] { view_->Close(); });
   QTimer still_running;  // the program did not end
   QObject::connect(&still_running, &QTimer::timeout, [] { QCoreApplication::exit(1); });
   still_running.start(5000);
@@ -230,6 +357,10 @@ int main(int argc, char** argv) {
   // CTest sets the offscreen platform; it is also the default when the tests
   // are listed or run by hand, so that they never need a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The desktop's fonts as in Chinese, whose lines are taller than most (with
+  // the Noto CJK fonts): a control that took the desktop's font rather than
+  // the window's would show it.
+  if (qEnvironmentVariableIsEmpty("FC_LANG")) qputenv("FC_LANG", "zh-cn");
   // As root, volumes the tests mount stay in a mount namespace of their own.
   if (tools::RunsAsRoot() && ::unshare(CLONE_NEWNS) == 0) ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
   // A session bus of the tests' own, for the launcher entry's progress.
