@@ -42,14 +42,15 @@ class Form1Controls {
   int folder_icon_width() const;
 
  private:
-  // The window's and the notice's fonts at the DPI of the last LayOut.
+  // The window's, the names' and the notice's fonts at the DPI of the last LayOut.
   void MakeFonts();
   // The lists' rows as high as the window's font needs.
   void SetRowHeights(HWND window);
 
   std::array<HWND, window::kControlCount> controls_{};  // in layout order
   UINT dpi_ = 96;
-  HFONT window_font_ = nullptr;
+  HFONT window_font_ = nullptr;  // the captions'
+  HFONT names_font_ = nullptr;   // the lists' and Text1's
   HFONT notice_font_ = nullptr;
   HIMAGELIST folder_icons_ = nullptr;
   DriveList drive1_;
