@@ -7,10 +7,12 @@ set -euo pipefail
 called_from=$PWD
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# The packages every Linux build needs, and those its tests need besides
-# (GoogleTest, the desktop's validators, a session bus for the window's tests).
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins)
-TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dbus-daemon)
+# The packages every Linux build needs (with the font the window is drawn
+# in), and those its tests need besides (GoogleTest, the desktop's
+# validators, a session bus for the window's tests, and fonts for East Asian
+# languages, whose taller lines the window's tests are run with).
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-liberation2)
+TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dbus-daemon fonts-noto-cjk)
 
 # Those the Windows cross-build and its runs under wine need (Xvfb for a
 # machine without a display), and GoogleTest's sources for its tests.

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,10 @@
 #include "map_writer.h"
 
 namespace tools {
+
+// The notice Form1 puts in Label3 at start-up.
+inline constexpr std::string_view kNotice = "NB: This tool will check for groundstyles in PG2 *.MAP files only."
+    "Allthough other SSI-games has *.MAP files too, they have other recordlayout, which is not supported.";
 
 // Each event the view passes on, as a line: "Drive1_Change 1".
 class RecordingEvents : public window::Form1Events {
@@ -139,12 +144,10 @@ class ViewTest : public ::testing::Test {
           ending = 3;
         },
         [&] {
-          const auto since = [](Clock::time_point then) {
-            return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - then).count();
-          };
-          longest_ms = std::max<std::int64_t>(longest_ms, since(last));
-          last = Clock::now();
-          if (since(start) >= 300 && pending) std::exchange(pending, nullptr)();
+          const Clock::time_point now = Clock::now();
+          longest_ms = std::max<std::int64_t>(longest_ms, (now - last) / std::chrono::milliseconds(1));
+          last = now;
+          if (now - start >= std::chrono::milliseconds(300) && pending) std::exchange(pending, nullptr)();
           int expected = 1;
           if (!ending.compare_exchange_strong(expected, 2)) return;
           wait_for(3);

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,18 +12,20 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QTreeWidget>
 #include <algorithm>
+#include <stdexcept>
 #include <thread>
+
+#include "form1_lists.h"
+#include "window_fonts.h"
 
 namespace {
 
@@ -39,42 +40,8 @@ QRect Pixels(const window::ControlLayout& layout) {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// A drive list that tells before it opens, so that its drives can be listed
-// again, and opens as wide as its longest entry.
-class DriveList : public QComboBox {
- public:
-  DriveList(QWidget* parent, window::Form1Events*& events) : QComboBox(parent), events_(events) {}
-  void showPopup() override {
-    events_->Drive1_Refresh();
-    QAbstractItemView* list = view();
-    const int scroll_bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
-    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + scroll_bar);
-    QComboBox::showPopup();
-  }
-
- private:
-  window::Form1Events*& events_;  // the window's, once it is loaded
-};
-
 // The launcher entry the desktop shows the program by: its desktop file.
 constexpr char kLauncherEntry[] = "application://groundstyles.desktop";
-
-// The folder tree. The view scrolls a row's column into view, and its one
-// column starts at the left edge: a deep folder would stay past the right
-// edge. Sideways it scrolls as Dir1ScrollShift says.
-class FolderTree : public QTreeWidget {
- public:
-  using QTreeWidget::QTreeWidget;
-  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override {
-    QTreeWidget::scrollTo(index, hint);
-    if (!index.isValid()) return;
-    resizeColumnToContents(0);
-    updateGeometries();  // the scroll bars' ranges for the column's new width
-    const int left = visualRect(index).left();
-    const int shift = window::Dir1ScrollShift(left, left + sizeHintForIndex(index).width(), viewport()->width());
-    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
-  }
-};
 
 bool IsUserInput(QEvent::Type type) {
   switch (type) {
@@ -111,11 +78,7 @@ void QtWindow::Load(window::Form1Events& events) {
 }
 
 void QtWindow::CreateControls() {
-  // The layout is measured for a small dialog font; the platform's family at
-  // 8 points keeps every caption inside its control.
-  QFont small = font();
-  small.setPointSize(8);
-  setFont(small);
+  setFont(WindowFont());
   // A window of fixed size: it can be minimised and closed, not maximised.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -123,61 +86,10 @@ void QtWindow::CreateControls() {
 
   QWidget* previous = nullptr;
   for (const window::ControlLayout& layout : window::Form1Layout()) {
-    const QString text = FromUtf8(layout.text);
-    QWidget* control = nullptr;
-    switch (layout.control) {
-      case Control::kDrive1:
-        control = Drive1 = new DriveList(this, events_);
-        break;
-      case Control::kDir1:
-        control = Dir1 = new FolderTree(this);
-        Dir1->setHeaderHidden(true);
-        Dir1->setRootIsDecorated(false);
-        Dir1->setItemsExpandable(false);
-        Dir1->setIndentation(10);
-        // The folders on the way down are always open: no expand arrows.
-        Dir1->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; }"));
-        // Deep folders scroll sideways instead of being cut short.
-        Dir1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        Dir1->header()->setStretchLastSection(false);
-        break;
-      case Control::kFile1:
-        control = File1 = new QListWidget(this);
-        break;
-      case Control::kCommand1:
-        control = Command1 = new QPushButton(text, this);
-        break;
-      case Control::kCommand2:
-        control = Command2 = new QPushButton(text, this);
-        break;
-      case Control::kLabel1:
-        control = Label1 = new QLabel(text, this);
-        break;
-      case Control::kFrame1:
-        control = Frame1 = new QGroupBox(text, this);
-        break;
-      case Control::kCheck1:
-        control = Check1[static_cast<std::size_t>(layout.index)] = new QCheckBox(text, Frame1);
-        break;
-      case Control::kText1:
-        control = Text1 = new QLineEdit(this);
-        break;
-      case Control::kLabel2:
-        control = Label2 = new QLabel(text, this);
-        break;
-      case Control::kLabel3:
-        control = Label3 = new QLabel(text, this);
-        break;
-    }
+    QWidget* control = MakeControl(layout);
     control->setGeometry(Pixels(layout));
     if (!layout.name.empty()) control->setAccessibleName(FromUtf8(layout.name));
-    if (layout.font == window::Font::kNotice) {
-      QFont notice{QString::fromLatin1(window::kNoticeFontFamily.data(),
-                                       static_cast<qsizetype>(window::kNoticeFontFamily.size()))};
-      notice.setPointSizeF(window::kNoticeFontPoints);
-      notice.setWeight(static_cast<QFont::Weight>(window::kNoticeFontWeight));
-      control->setFont(notice);
-    }
+    if (layout.font == window::Font::kNotice) control->setFont(NoticeFont());
     if (auto* label = qobject_cast<QLabel*>(control)) {
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -193,6 +105,37 @@ void QtWindow::CreateControls() {
     }
   }
   Drive1->setFocus();
+}
+
+QWidget* QtWindow::MakeControl(const window::ControlLayout& layout) {
+  const QString text = FromUtf8(layout.text);
+  switch (layout.control) {
+    case Control::kDrive1:
+      return Drive1 = new DriveList(this, [this] { events_->Drive1_Refresh(); });
+    case Control::kDir1:
+      return Dir1 = new FolderTree(this);
+    case Control::kFile1:
+      File1 = new QListWidget(this);
+      ShowFocusAsSystemListsDo(*File1);
+      return File1;
+    case Control::kCommand1:
+      return Command1 = new QPushButton(text, this);
+    case Control::kCommand2:
+      return Command2 = new QPushButton(text, this);
+    case Control::kLabel1:
+      return Label1 = new QLabel(text, this);
+    case Control::kFrame1:
+      return Frame1 = new QGroupBox(text, this);
+    case Control::kCheck1:
+      return Check1[static_cast<std::size_t>(layout.index)] = new QCheckBox(text, Frame1);
+    case Control::kText1:
+      return Text1 = new QLineEdit(this);
+    case Control::kLabel2:
+      return Label2 = new QLabel(text, this);
+    case Control::kLabel3:
+      return Label3 = new QLabel(text, this);
+  }
+  throw std::logic_error("no such control");
 }
 
 void QtWindow::ConnectEvents() {

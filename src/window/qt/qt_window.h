@@ -71,6 +71,8 @@ class QtWindow : public QWidget, public window::Form1View {
 
  private:
   void CreateControls();
+  // The control of a layout row, made with its text; not yet placed.
+  QWidget* MakeControl(const window::ControlLayout& layout);
   void ConnectEvents();
   // Passes on Drive1_Refresh whenever a volume is mounted or unmounted.
   void WatchMounts();

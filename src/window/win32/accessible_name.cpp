@@ -114,15 +114,21 @@ class NamedAccessible final : public IAccessible {
   ULONG references_ = 1;
 };
 
-// Answers a control's WM_GETOBJECT for its client area with the named object;
-// `name` is the text of a std::string_view that outlives the control.
-LRESULT CALLBACK AccessibleNameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                    DWORD_PTR name) {
-  if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
+// The window property that holds a control's own copy of its name.
+constexpr wchar_t kNameProperty[] = L"Groundstyles.AccessibleName";
+
+// Answers a control's WM_GETOBJECT for its client area with the named object.
+LRESULT CALLBACK AccessibleNameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR) {
+  const auto* name = static_cast<const std::wstring*>(GetPropW(hwnd, kNameProperty));
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, AccessibleNameProc, id);
+    RemovePropW(hwnd, kNameProperty);
+    delete name;
+  } else if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT && name != nullptr) {
     IAccessible* standard = nullptr;
     if (SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
                                             reinterpret_cast<void**>(&standard)))) {
-      auto* named = new NamedAccessible(standard, platform::FromUtf8(*reinterpret_cast<const std::string_view*>(name)));
+      auto* named = new NamedAccessible(standard, *name);
       const LRESULT result = LresultFromObject(__uuidof(IAccessible), wparam, named);
       named->Release();
       return result;
@@ -133,6 +139,8 @@ LRESULT CALLBACK AccessibleNameProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
 
 }  // namespace
 
-void SetAccessibleName(HWND control, const std::string_view& name) {
-  SetWindowSubclass(control, AccessibleNameProc, 0, reinterpret_cast<DWORD_PTR>(&name));
+void SetAccessibleName(HWND control, std::string_view name) {
+  delete static_cast<std::wstring*>(GetPropW(control, kNameProperty));
+  SetPropW(control, kNameProperty, new std::wstring(platform::FromUtf8(name)));
+  SetWindowSubclass(control, AccessibleNameProc, 0, 0);
 }

@@ -6,5 +6,5 @@
 
 #include <string_view>
 
-// From now on `control` is called `name` (UTF-8), which must outlive it.
-void SetAccessibleName(HWND control, const std::string_view& name);
+// From now on `control` is called `name` (UTF-8); the control keeps a copy.
+void SetAccessibleName(HWND control, std::string_view name);

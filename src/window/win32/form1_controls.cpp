@@ -65,6 +65,13 @@ DWORD StyleOf(const ControlLayout& layout) {
   return ClassOf(layout).style | (layout.tab_stop ? WS_TABSTOP : 0) | (group ? WS_GROUP : 0) | WS_CHILD | WS_VISIBLE;
 }
 
+// The controls that show names the system gives or the user types: drives,
+// folders, files and the report folder, in any script.
+bool ShowsNames(Control control) {
+  return control == Control::kDrive1 || control == Control::kDir1 || control == Control::kFile1 ||
+         control == Control::kText1;
+}
+
 bool IsLabel(Control control) {
   return control == Control::kLabel1 || control == Control::kLabel2 || control == Control::kLabel3;
 }
@@ -77,6 +84,27 @@ std::size_t RowOf(Control control, int index) {
   throw std::logic_error("no such control");
 }
 
+// The window's font, for every control but Label3: the classic dialog face
+// at the size the layout was measured for, scaled with the DPI, rather than
+// the system's message font (larger on Windows 10 and 11, taller in East
+// Asian languages). The captions keep it in any code page; the controls that
+// show names may take a face of the code page's script where it has none.
+constexpr std::string_view kWindowFontFamily = "Tahoma";
+constexpr double kWindowFontPoints = 8;
+
+// `charset` ANSI_CHARSET keeps the face whatever the system's code page
+// (glyphs outside it come from the fonts the system links to it);
+// DEFAULT_CHARSET lets the system take a face of its code page's script
+// where the face has none.
+HFONT MakeFont(std::string_view family, double points, int weight, BYTE charset, UINT dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -static_cast<LONG>(points * dpi / 72 + 0.5);
+  font.lfWeight = weight;
+  font.lfCharSet = charset;
+  platform::FromUtf8(family).copy(font.lfFaceName, LF_FACESIZE - 1);
+  return CreateFontIndirectW(&font);
+}
+
 // The system's small folder icon, open or closed.
 HICON FolderIcon(bool open) {
   SHFILEINFOW info{};
@@ -87,7 +115,7 @@ HICON FolderIcon(bool open) {
 }  // namespace
 
 Form1Controls::~Form1Controls() {
-  for (HFONT font : {window_font_, notice_font_}) {
+  for (HFONT font : {window_font_, names_font_, notice_font_}) {
     if (font != nullptr) DeleteObject(font);
   }
   if (folder_icons_ != nullptr) ImageList_Destroy(folder_icons_);
@@ -108,6 +136,8 @@ void Form1Controls::Create(HWND window) {
                                      platform::FromUtf8(layout.text).c_str(), StyleOf(layout), 0, 0, 0, 0, window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id(row))), instance, nullptr);
   }
+  drive1_.Attach(Get(Control::kDrive1));
+  file1_.Attach(Get(Control::kFile1));
   for (std::size_t row = 0; row < table.size(); ++row) {
     if (!table[row].name.empty()) SetAccessibleName(controls_[row], table[row].name);
     // The labels go beneath every other control.
@@ -149,21 +179,7 @@ void Form1Controls::LayOut(HWND window, UINT dpi) {
                  frame.bottom - frame.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  for (HFONT font : {window_font_, notice_font_}) {
-    if (font != nullptr) DeleteObject(font);
-  }
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_);
-  window_font_ = CreateFontIndirectW(&metrics.lfMessageFont);
-  LOGFONTW notice{};
-  notice.lfHeight = -static_cast<LONG>(window::kNoticeFontPoints * dpi_ / 72 + 0.5);
-  notice.lfWeight = window::kNoticeFontWeight;
-  notice.lfCharSet = DEFAULT_CHARSET;
-  const std::wstring family = platform::FromUtf8(window::kNoticeFontFamily);
-  family.copy(notice.lfFaceName, LF_FACESIZE - 1);
-  notice_font_ = CreateFontIndirectW(&notice);
-
+  MakeFonts();
   const auto& table = window::Form1Layout();
   const ControlLayout& frame1 = table[RowOf(Control::kFrame1, 0)];
   for (std::size_t row = 0; row < table.size(); ++row) {
@@ -172,7 +188,8 @@ void Form1Controls::LayOut(HWND window, UINT dpi) {
     const bool in_frame = layout.control == Control::kCheck1;
     const int left = layout.left + (in_frame ? frame1.left : 0);
     const int top = layout.top + (in_frame ? frame1.top : 0);
-    const HFONT font = layout.font == window::Font::kNotice ? notice_font_ : window_font_;
+    HFONT font = ShowsNames(layout.control) ? names_font_ : window_font_;
+    if (layout.font == window::Font::kNotice) font = notice_font_;
     SendMessageW(controls_[row], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     // Drive1's field is as high as its font makes it; its list drops down below.
     const bool drop_down = layout.control == Control::kDrive1;
@@ -180,18 +197,32 @@ void Form1Controls::LayOut(HWND window, UINT dpi) {
                Scale(layout.height) + (drop_down ? Scale(kDropDownTwips) : 0), FALSE);
   }
 
+  SetRowHeights(window);
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+void Form1Controls::MakeFonts() {
+  for (HFONT font : {window_font_, names_font_, notice_font_}) {
+    if (font != nullptr) DeleteObject(font);
+  }
+  window_font_ = MakeFont(kWindowFontFamily, kWindowFontPoints, FW_NORMAL, ANSI_CHARSET, dpi_);
+  names_font_ = MakeFont(kWindowFontFamily, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi_);
+  notice_font_ = MakeFont(window::kNoticeFontFamily, window::kNoticeFontPoints, window::kNoticeFontWeight, ANSI_CHARSET,
+                          dpi_);
+}
+
+void Form1Controls::SetRowHeights(HWND window) {
   // The lists' rows: the font's whole height with its leading, and a margin.
   TEXTMETRICW font_metrics{};
   const HDC dc = GetDC(window);
-  const HGDIOBJ old_font = SelectObject(dc, window_font_);
+  const HGDIOBJ old_font = SelectObject(dc, names_font_);
   GetTextMetricsW(dc, &font_metrics);
   SelectObject(dc, old_font);
   ReleaseDC(window, dc);
-  row_height_ = font_metrics.tmHeight + font_metrics.tmExternalLeading + 2 * Scale(kRowMarginTwips);
-  SendMessageW(Get(Control::kFile1), LB_SETITEMHEIGHT, 0, row_height_);
-  SendMessageW(Get(Control::kDrive1), CB_SETITEMHEIGHT, 0, row_height_);
-  TreeView_SetItemHeight(Get(Control::kDir1), std::max(row_height_, GetSystemMetrics(SM_CYSMICON) + 2));
-  InvalidateRect(window, nullptr, TRUE);
+  const int row_height = font_metrics.tmHeight + font_metrics.tmExternalLeading + 2 * Scale(kRowMarginTwips);
+  file1_.SetRows(names_font_, row_height, Scale(kRowMarginTwips));
+  SendMessageW(Get(Control::kDrive1), CB_SETITEMHEIGHT, 0, row_height);
+  TreeView_SetItemHeight(Get(Control::kDir1), std::max(row_height, GetSystemMetrics(SM_CYSMICON) + 2));
 }
 
 HWND Form1Controls::Get(Control control, int index) const { return controls_[RowOf(control, index)]; }
@@ -202,8 +233,6 @@ std::optional<std::size_t> Form1Controls::RowOfId(int id) const {
 }
 
 int Form1Controls::Id(std::size_t row) const { return kFirstControlId + static_cast<int>(row); }
-
-int Form1Controls::row_margin() const { return Scale(kRowMarginTwips); }
 
 int Form1Controls::folder_icon_width() const {
   int width = 0;

@@ -10,6 +10,8 @@
 
 #include <commctrl.h>
 
+#include "drive_list.h"
+#include "file_list.h"
 #include "layout.h"
 
 class Form1Controls {
@@ -34,17 +36,23 @@ class Form1Controls {
 
   // `twips` in pixels at the DPI of the last LayOut.
   int Scale(int twips) const { return window::TwipsToPixels(twips, static_cast<int>(dpi_)); }
-  HFONT window_font() const { return window_font_; }
-  int row_height() const { return row_height_; }  // pixels, of each row of the lists
-  int row_margin() const;  // pixels, before a name in a row of the lists
+  DriveList& drive1() { return drive1_; }
+  FileList& file1() { return file1_; }
   // The width of Dir1's folder icons, 0 when it has none.
   int folder_icon_width() const;
 
  private:
+  // The window's, the names' and the notice's fonts at the DPI of the last LayOut.
+  void MakeFonts();
+  // The lists' rows as high as the window's font needs.
+  void SetRowHeights(HWND window);
+
   std::array<HWND, window::kControlCount> controls_{};  // in layout order
   UINT dpi_ = 96;
-  HFONT window_font_ = nullptr;
+  HFONT window_font_ = nullptr;  // the captions'
+  HFONT names_font_ = nullptr;   // the lists' and Text1's
   HFONT notice_font_ = nullptr;
   HIMAGELIST folder_icons_ = nullptr;
-  int row_height_ = 16;
+  DriveList drive1_;
+  FileList file1_;
 };

@@ -82,12 +82,12 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
       return 0;
     case WM_NOTIFY:
       return events_ != nullptr ? OnNotify(*reinterpret_cast<const NMHDR*>(lparam)) : 0;
-    case WM_MEASUREITEM:
-      reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = static_cast<UINT>(controls_.row_height());
+    case WM_MEASUREITEM:  // File1 is the one control the window draws
+      controls_.file1().Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_DRAWITEM:
-      if (reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)->hwndItem != control(Control::kFile1)) break;
-      DrawFile1Row(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      if (reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)->hwndItem != controls_.file1().hwnd()) break;
+      controls_.file1().Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_TIMER:
       if (wparam == kFolderTimer) {
@@ -154,18 +154,9 @@ void Win32Window::OnCommand(int id, int code) {
     case Control::kCommand2:
       if (code == BN_CLICKED) events_->Command2_Click();
       break;
-    case Control::kDrive1: {
-      // The choice counts when it is made: at once from the keyboard, when the list closes with the mouse.
-      const HWND drive1 = controls_.at(*row);
-      const bool open = SendMessageW(drive1, CB_GETDROPPEDSTATE, 0, 0) != 0;
-      if (code == CBN_DROPDOWN) {
-        events_->Drive1_Refresh();
-      } else if (!filling_ && ((code == CBN_SELCHANGE && !open) || (code == CBN_SELENDOK && open))) {
-        const LRESULT index = SendMessageW(drive1, CB_GETCURSEL, 0, 0);
-        if (index >= 0) events_->Drive1_Change(static_cast<std::size_t>(index));
-      }
+    case Control::kDrive1:
+      controls_.drive1().OnCommand(code, *events_);
       break;
-    }
     default:
       break;
   }
@@ -214,21 +205,10 @@ void Win32Window::SetChecked(int code, bool checked) {
 }
 
 void Win32Window::ShowDrives(const std::vector<std::string>& names, std::size_t selected) {
-  const HWND drive1 = control(Control::kDrive1);
-  filling_ = true;
-  SendMessageW(drive1, CB_RESETCONTENT, 0, 0);
-  for (const std::string& name : names) {
-    SendMessageW(drive1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
-  }
-  filling_ = false;
-  SelectDrive(selected);
+  controls_.drive1().Fill(names, selected);
 }
 
-void Win32Window::SelectDrive(std::size_t index) {
-  const HWND drive1 = control(Control::kDrive1);
-  const auto count = static_cast<std::size_t>(SendMessageW(drive1, CB_GETCOUNT, 0, 0));
-  SendMessageW(drive1, CB_SETCURSEL, index < count ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
-}
+void Win32Window::SelectDrive(std::size_t index) { controls_.drive1().Select(index); }
 
 void Win32Window::ShowFolders(const std::vector<window::FolderRow>& rows, std::size_t current) {
   const HWND dir1 = control(Control::kDir1);
@@ -275,42 +255,7 @@ void Win32Window::SelectFolder(std::size_t row) {
   SendMessageW(dir1, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, scroll.nPos + shift), 0);
 }
 
-void Win32Window::DrawFile1Row(const DRAWITEMSTRUCT& row) {
-  if (row.itemID == static_cast<UINT>(-1)) {  // an empty list with the focus
-    if ((row.itemState & ODS_FOCUS) != 0) DrawFocusRect(row.hDC, &row.rcItem);
-    return;
-  }
-  const bool selected = (row.itemState & ODS_SELECTED) != 0;
-  FillRect(row.hDC, &row.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  const auto length = SendMessageW(row.hwndItem, LB_GETTEXTLEN, row.itemID, 0);
-  if (length > 0) {
-    std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
-    SendMessageW(row.hwndItem, LB_GETTEXT, row.itemID, reinterpret_cast<LPARAM>(name.data()));
-    const HGDIOBJ old_font = SelectObject(row.hDC, controls_.window_font());
-    SetBkMode(row.hDC, TRANSPARENT);
-    SetTextColor(row.hDC, GetSysColor((row.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT
-                                      : selected                         ? COLOR_HIGHLIGHTTEXT
-                                                                         : COLOR_WINDOWTEXT));
-    // DrawText draws with the font and the fonts the system links to it, as the other lists do.
-    RECT text = row.rcItem;
-    text.left += controls_.row_margin();
-    DrawTextW(row.hDC, name.c_str(), static_cast<int>(length), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(row.hDC, old_font);
-  }
-  if ((row.itemState & ODS_FOCUS) != 0) DrawFocusRect(row.hDC, &row.rcItem);
-}
-
-void Win32Window::ShowFiles(const std::vector<std::string>& names) {
-  const HWND file1 = control(Control::kFile1);
-  SendMessageW(file1, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(file1, LB_RESETCONTENT, 0, 0);
-  SendMessageW(file1, LB_INITSTORAGE, names.size(), names.size() * 32);
-  for (const std::string& name : names) {
-    SendMessageW(file1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
-  }
-  SendMessageW(file1, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(file1, nullptr, TRUE);
-}
+void Win32Window::ShowFiles(const std::vector<std::string>& names) { controls_.file1().Show(names); }
 
 void Win32Window::WatchFolder(const platform::NativeString& folder) {
   if (folder_change_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folder_change_);

@@ -56,7 +56,6 @@ class Win32Window : public WindowBase, public window::Form1View {
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
   void OpenSelectedFolder();
-  void DrawFile1Row(const DRAWITEMSTRUCT& row);
 
   Form1Controls controls_;
   window::Form1Events* events_ = nullptr;
@@ -65,5 +64,4 @@ class Win32Window : public WindowBase, public window::Form1View {
   HANDLE folder_change_ = INVALID_HANDLE_VALUE;
   ITaskbarList3* taskbar_ = nullptr;  // the taskbar button, once a scan has shown progress there
   HWND focus_ = nullptr;  // the control to give the focus back to when the window is activated
-  bool filling_ = false;  // Drive1 is being filled: its notifications are not the user's
 };

@@ -17,8 +17,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -53,6 +54,15 @@ class QtWindowTest : public tools::ViewTest<QtWindow> {
     if (layout.control == Control::kCheck1) return w.Check1[static_cast<std::size_t>(layout.index)];
     return controls[static_cast<std::size_t>(layout.control)];
   }
+  // The window shown and active, with two drives and a deep folder; the
+  // drives listed again on its activation, as volumes may have come or gone.
+  void ShowActive() {
+    view_->show();
+    view_->ShowDrives({"/", "/media/usb"}, 0);
+    view_->ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view_.get()));
+    ASSERT_EQ(events_.Take(), Events{"Drive1_Refresh"});
+  }
   // Near the left edge, where a check box's box is.
   void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, control->height() / 2)); }
   void Pump() override { QCoreApplication::processEvents(); }
@@ -61,10 +71,20 @@ class QtWindowTest : public tools::ViewTest<QtWindow> {
   }
 };
 
-TEST_F(QtWindowTest, ControlsFollowTheLayoutTableAndDir1ShowsTheFolderWhole) {
+// How many pixels two pictures of a control show plainly apart: their
+// brightness differs by over a third of black to white.
+int PlainlyDifferentPixels(const QImage& one, const QImage& other) {
+  int count = 0;
+  for (int y = 0; y < one.height(); ++y) {
+    for (int x = 0; x < one.width(); ++x) count += std::abs(qGray(one.pixel(x, y)) - qGray(other.pixel(x, y))) > 85;
+  }
+  return count;
+}
+
+TEST_F(QtWindowTest, ControlsFollowTheLayoutTableWithItsNames) {
   QtWindow& w = *view_;
   w.show();
-  w.SetText(Control::kLabel3, "Notice");
+  w.SetText(Control::kLabel3, std::string(tools::kNotice));
   for (const window::ControlLayout& layout : window::Form1Layout()) {
     QWidget* control = Widget(layout);
     SCOPED_TRACE(control->metaObject()->className());
@@ -72,94 +92,141 @@ TEST_F(QtWindowTest, ControlsFollowTheLayoutTableAndDir1ShowsTheFolderWhole) {
     EXPECT_EQ(control->parentWidget(), layout.control == Control::kCheck1 ? static_cast<QWidget*>(w.Frame1) : &w);
     EXPECT_EQ(control->font().bold(), layout.font == window::Font::kNotice);
     EXPECT_EQ((control->focusPolicy() & Qt::TabFocus) != 0, layout.tab_stop);
-    // Every control has its name from the table (Label3 its text, the notice).
     // On Linux, Qt reports a drop-down list's entry as its name; the name the
-    // table gives it is what Qt reports elsewhere.
+    // table gives it is what Qt reports elsewhere. Label3's name is its text.
     const QString name = control == w.Drive1 ? control->accessibleName()
                                              : QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-    EXPECT_EQ(name.toStdString(), layout.name.empty() ? "Notice" : layout.name);
+    EXPECT_EQ(name.toStdString(), layout.name.empty() ? tools::kNotice : layout.name);
     // A label lies beneath every control its box reaches into.
     if (qobject_cast<QLabel*>(control) == nullptr) continue;
     for (const window::ControlLayout& other : window::Form1Layout()) {
       QWidget* above = Widget(other);
       const QRect overlap = control->geometry() & above->geometry();
       if (above == control || above->parentWidget() != &w || overlap.isEmpty()) continue;
-      EXPECT_TRUE(above->isAncestorOf(w.childAt(overlap.center())) || w.childAt(overlap.center()) == above)
-          << above->metaObject()->className();
+      EXPECT_TRUE(above->isAncestorOf(w.childAt(overlap.center())) || w.childAt(overlap.center()) == above);
     }
   }
   EXPECT_EQ(w.minimumSize(), QSize(window::kClientWidth / 15, window::kClientHeight / 15));
   EXPECT_EQ(w.maximumSize(), w.minimumSize());
-  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_EQ(w.Label3->font().pointSizeF(), window::kNoticeFontPoints);
+  EXPECT_EQ(w.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint),
+            Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(w.Label3->font().pixelSize(), 13);  // 9.75 points at 96 dots per inch
+}
 
+// Every text a control shows (a label's, a button's, a check box's) fits the
+// room the control gives it, in the control's font, wrapped as labels wrap.
+TEST_F(QtWindowTest, EveryTextFitsItsControl) {
+  view_->SetText(Control::kLabel3, std::string(tools::kNotice));
+  for (const window::ControlLayout& layout : window::Form1Layout()) {
+    QWidget* control = Widget(layout);
+    QRect room = control->contentsRect();
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(control)) text = label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      const bool check_box = qobject_cast<QCheckBox*>(button) != nullptr;
+      room = button->style()->subElementRect(check_box ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
+                                             &option, button);
+      text = button->text();
+    }
+    const QRect needed = QFontMetrics(control->font()).boundingRect(room, Qt::TextWordWrap, text);
+    EXPECT_LE(needed.width(), room.width()) << text.toStdString();
+    EXPECT_LE(needed.height(), room.height()) << text.toStdString();
+  }
+}
+
+TEST_F(QtWindowTest, TabVisitsTheTabStopsInOrder) {
+  view_->show();
   tools::ExpectTabFollowsTabStops([&](const window::ControlLayout& row) { return Widget(row); },
-                                  [&] { return w.focusWidget(); },
+                                  [&] { return view_->focusWidget(); },
                                   [&](QWidget* control) { Key(control, Qt::Key_Tab); });
+}
 
-  // Dir1 shows every row and the folder shown whole past its edge.
+TEST_F(QtWindowTest, Dir1ShowsEveryRowAndADeepFolderWhole) {
   QTreeWidget* dir1 = view_->Dir1;
+  view_->show();
   ExpectDeepFolderShownWhole([&] {
     const QRect place = dir1->visualItemRect(dir1->currentItem());
     return tools::ShownRow{place.left(), place.left() + dir1->sizeHintForIndex(dir1->currentIndex()).width(),
                            dir1->viewport()->width()};
   });
   EXPECT_EQ(dir1->currentItem()->text(0), "/");  // the highlight moved back
-  // Every row is shown, the subfolders too.
   for (QTreeWidgetItem* item = dir1->topLevelItem(0); item != nullptr; item = dir1->itemBelow(item)) {
     EXPECT_FALSE(dir1->visualItemRect(item).isEmpty()) << item->text(0).toStdString();
   }
 }
 
-TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgressShown) {
+// Tabbing into Dir1, then File1, shows which of them has the focus.
+TEST_F(QtWindowTest, Dir1AndFile1ShowWhenTheyHaveTheFocus) {
   QtWindow& w = *view_;
-  w.show();
-  w.ShowDrives({"/", "/media/usb"}, 0);
-  w.ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});  // volumes may have come or gone meanwhile
+  ShowActive();
+  w.ShowFiles({"ARRACT.MAP", "CAEN.MAP"});
+  const QImage dir1 = w.Dir1->grab().toImage();
+  const QImage file1 = w.File1->grab().toImage();
+  Key(w.Drive1, Qt::Key_Tab);
+  EXPECT_GE(PlainlyDifferentPixels(w.Dir1->grab().toImage(), dir1), w.File1->sizeHintForRow(0));
+  Key(w.Dir1, Qt::Key_Tab);
+  EXPECT_EQ(PlainlyDifferentPixels(w.Dir1->grab().toImage(), dir1), 0);
+  EXPECT_GE(PlainlyDifferentPixels(w.File1->grab().toImage(), file1), w.File1->sizeHintForRow(0));
+}
 
-  // The field takes the keys and clicks given it; leaving it is passed on with
-  // where the focus went: to another control, or to another window, after
-  // which the window becomes active again.
+// Leaving Text1 counts as leaving it for a control only when the focus went
+// to one: not when Text1's own context menu or another window took it. The
+// window active again lists the drives again.
+TEST_F(QtWindowTest, Text1IsLeftForAControlOnlyWhenTheFocusGoesToOne) {
+  QtWindow& w = *view_;
+  ShowActive();
   Click(w.Text1);
-  QTest::keyClicks(w.Text1, "/maps");
-  EXPECT_EQ(w.Text1Text(), "/maps");
   Key(w.Text1, Qt::Key_Tab);
   Click(w.Text1);
+  QContextMenuEvent right_click(QContextMenuEvent::Mouse, QPoint(5, 5), w.Text1->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(w.Text1, &right_click);
+  ASSERT_NE(qobject_cast<QMenu*>(QApplication::activePopupWidget()), nullptr);
+  Key(QApplication::activePopupWidget(), Qt::Key_Escape);
   QWidget other;
   other.show();
   other.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  other.close();  // so that closing the window at the end ends the program
-  EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere", "Drive1_Refresh"}));
+  EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere", "Text1_LostFocus elsewhere",
+                                    "Drive1_Refresh"}));
+}
 
-  // The buttons answer a click, Space, Return and Enter.
-  Click(w.Command1);
-  for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) Key(w.Command2, key);
-  w.SetChecked(3, true);
-  Click(w.Check1[3]);
-  EXPECT_FALSE(w.IsChecked(3));
-  EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Command1_Click", "Command2_Click", "Command2_Click",
-                                    "Command2_Click"}));
+// A click, Space, Return and Enter click a button; Enter opens a folder; a
+// click on a check box only changes it.
+TEST_F(QtWindowTest, ButtonsAndKeysArePassedOn) {
+  ShowActive();
+  Click(view_->Command1);
+  for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) Key(view_->Command2, key);
+  view_->SetChecked(3, true);
+  Click(view_->Check1[3]);
+  EXPECT_FALSE(view_->IsChecked(3));
+  view_->Dir1->setFocus();
+  Key(view_->Dir1, Qt::Key_Down);
+  Key(view_->Dir1, Qt::Key_Return);
+  EXPECT_EQ(events_.Take(),
+            (Events{"Command1_Click", "Command2_Click", "Command2_Click", "Command2_Click", "Dir1_Open 7"}));
+}
 
-  // Enter on a folder opens it; opening Drive1 lists the drives again, and a
-  // drive chosen from the keyboard counts at once.
-  w.Dir1->setFocus();
-  Key(w.Dir1, Qt::Key_Down);
-  Key(w.Dir1, Qt::Key_Return);
-  Key(w.Drive1, Qt::Key_F4);
-  ASSERT_TRUE(w.Drive1->view()->isVisible());
-  EXPECT_GE(w.Drive1->view()->width(), w.Drive1->view()->sizeHintForColumn(0));  // as wide as its longest entry
-  Key(w.Drive1->view(), Qt::Key_Escape);
-  Key(w.Drive1, Qt::Key_Down);
-  EXPECT_EQ(events_.Take(), (Events{"Dir1_Open 7", "Drive1_Refresh", "Drive1_Change 1"}));
+// Opening Drive1 lists the drives again, and it opens as wide as its longest
+// entry; a drive chosen from the keyboard counts at once; the program's
+// filling and selecting it are no choice.
+TEST_F(QtWindowTest, Drive1CountsTheUsersChoiceOnly) {
+  ShowActive();
+  view_->ShowDrives({"/", "/media/player/A volume with a name longer than the list is wide"}, 0);
+  Key(view_->Drive1, Qt::Key_F4);
+  EXPECT_GE(view_->Drive1->view()->width(), view_->Drive1->view()->sizeHintForColumn(0));
+  Key(view_->Drive1->view(), Qt::Key_Escape);
+  Key(view_->Drive1, Qt::Key_Down);
+  view_->ShowDrives({"/", "/media/usb"}, 1);
+  view_->SelectDrive(0);
+  EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "Drive1_Change 1"}));
+}
 
-  // A burst of changes in the watched folder is passed on once.
-  w.WatchFolder(temp_.path().native());
+TEST_F(QtWindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
+  view_->WatchFolder(temp_.path().native());
   for (const char* name : {"A.MAP", "B.MAP", "C.MAP"}) {
     tools::WriteFile(temp_.path() / name, "");
     QTest::qWait(window::kFolderChangeDelayMs / 3);
@@ -167,14 +234,13 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgre
   ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
   QTest::qWait(2 * window::kFolderChangeDelayMs);
   EXPECT_EQ(events_.Take(), Events{"FolderChanged"});
+}
 
-  // While busy, the window answers, drops input and shows progress.
-  LauncherUpdates launcher;
-  ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
-                                                    &launcher, SLOT(Update(QString, QVariantMap))));
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  // The user clicks, types and closes the window while the work runs, and
-  // once more in its last moments, before the window has looked.
+// The user clicks, types and closes the window while the work runs, and
+// once more in its last moments, before the window has looked.
+TEST_F(QtWindowTest, InputIsDroppedWhileBusy) {
+  QtWindow& w = *view_;
+  ShowActive();
   const auto give_input = [&] {
     Click(w.Check1[0]);
     Click(w.Command1);
@@ -193,19 +259,26 @@ TEST_F(QtWindowTest, KeysClicksAndActivationArePassedOnDroppedWhileBusyAndProgre
   EXPECT_TRUE(w.isVisible());
   QTest::keyClicks(w.Text1, "z");  // afterwards the field takes keys again
   EXPECT_EQ(w.Text1Text(), "/reportsz");
+}
 
-  w.ShowProgress(window::Progress::kRunning, 0.25);
-  w.ShowProgress(window::Progress::kFailed, 0.5);
-  w.ShowProgress(window::Progress::kHidden, 0);
+TEST_F(QtWindowTest, ProgressShowsOnTheLauncherEntry) {
+  LauncherUpdates launcher;
+  ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
+                                                    &launcher, SLOT(Update(QString, QVariantMap))));
+  view_->ShowProgress(window::Progress::kRunning, 0.25);
+  view_->ShowProgress(window::Progress::kFailed, 0.5);
+  view_->ShowProgress(window::Progress::kHidden, 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 3; }, 1000));
   EXPECT_EQ(launcher.updates,
             (std::vector<std::tuple<double, bool, bool>>{{0.25, true, false}, {0.5, true, true}, {0, false, false}}));
+}
 
-  // Closing the window ends the program, not only the window.
-  QTimer::singleShot(0, &w, [&w] { w.Close(); });
-  QTimer still_running;  // the program did not end
-  QObject::connect(&still_running, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-  still_running.start(5000);
+// Closing the window ends the program, not only the window.
+TEST_F(QtWindowTest, ClosingTheWindowEndsTheProgram) {
+  view_->show();
+  QTimer::singleShot(0, view_.get(), [this] { view_->Close(); });
+  QObject test;  // the program did not end: the timer goes with the test
+  QTimer::singleShot(5000, &test, [] { QCoreApplication::exit(1); });
   EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
@@ -230,6 +303,10 @@ int main(int argc, char** argv) {
   // CTest sets the offscreen platform; it is also the default when the tests
   // are listed or run by hand, so that they never need a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The desktop's fonts as in Chinese, whose lines are taller than most (with
+  // the Noto CJK fonts): a control that took the desktop's font rather than
+  // the window's would show it.
+  if (qEnvironmentVariableIsEmpty("FC_LANG")) qputenv("FC_LANG", "zh-cn");
   // As root, volumes the tests mount stay in a mount namespace of their own.
   if (tools::RunsAsRoot() && ::unshare(CLONE_NEWNS) == 0) ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
   // A session bus of the tests' own, for the launcher entry's progress.

@@ -8,6 +8,7 @@
 
 #include <dbt.h>
 
+#include "accessible_name.h"
 #include "view_test_support.h"
 
 namespace {
@@ -23,7 +24,7 @@ std::wstring AccessibleNameOf(HWND control) {
   IAccessible* accessible = nullptr;
   const HRESULT result = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                                     reinterpret_cast<void**>(&accessible));
-  if (FAILED(result)) return L"(no object: " + std::to_wstring(result) + L")";
+  if (FAILED(result)) return L"(no object)";
   VARIANT self{};
   self.vt = VT_I4;  // lVal 0, CHILDID_SELF: the control itself
   BSTR name = nullptr;
@@ -34,9 +35,15 @@ std::wstring AccessibleNameOf(HWND control) {
   return text;
 }
 
+bool IsLabel(const window::ControlLayout& layout) {
+  return layout.control == window::Control::kLabel1 || layout.control == window::Control::kLabel2 ||
+         layout.control == window::Control::kLabel3;
+}
+
 class Win32WindowTest : public tools::ViewTest<Win32Window> {
  protected:
   HWND Get(Control control, int index = 0) const { return view_->control(control, index); }
+  HWND Get(const window::ControlLayout& layout) const { return Get(layout.control, layout.index); }
   // The control's place in the window's client area.
   RECT Place(HWND control) const {
     RECT rect;
@@ -44,10 +51,25 @@ class Win32WindowTest : public tools::ViewTest<Win32Window> {
     MapWindowPoints(nullptr, view_->hwnd(), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
   }
+  // The window moved to a screen of `dpi` dots per inch.
+  void SetDpi(int dpi) {
+    RECT suggested{0, 0, 800, 760};
+    SendMessageW(view_->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  }
   // Handles what is queued now, as the program's loop does.
   void Pump() override {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) view_->Dispatch(message);
+  }
+  // The window shown and active, with four drives and a deep folder; the
+  // drives listed again on its activation.
+  void ShowActive() {
+    view_->ShowDrives({"C:", "D:", "E:", "F:"}, 0);
+    view_->ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
+    ShowWindow(view_->hwnd(), SW_SHOW);
+    SetForegroundWindow(view_->hwnd());
+    Pump();
+    ASSERT_EQ(events_.Take(), Events{"Drive1_Refresh"});
   }
   // A click on `control`, or a key pressed and let go on it (then handled), as the system queues them.
   static void PostClick(HWND control) {
@@ -72,23 +94,18 @@ class Win32WindowTest : public tools::ViewTest<Win32Window> {
   }
 };
 
-TEST_F(Win32WindowTest, ControlsFollowTheLayoutTableAtTheWindowsDpiAndDir1ShowsTheFolderWhole) {
-  const HWND hwnd = view_->hwnd();
-  const auto& table = window::Form1Layout();
-  const window::ControlLayout& frame = table[6];
+TEST_F(Win32WindowTest, ControlsFollowTheLayoutTableAtTheWindowsDpiWithItsNames) {
+  const window::ControlLayout& frame = window::Form1Layout()[6];
   ASSERT_EQ(frame.control, Control::kFrame1);
-  view_->SetText(Control::kLabel3, "Notice");
+  view_->SetText(Control::kLabel3, std::string(tools::kNotice));
   for (const int dpi : {96, 144}) {
-    if (dpi != 96) {
-      RECT suggested{0, 0, 800, 760};
-      SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    }
+    SetDpi(dpi);
     RECT client;
-    GetClientRect(hwnd, &client);
+    GetClientRect(view_->hwnd(), &client);
     EXPECT_EQ(client.right, window::TwipsToPixels(window::kClientWidth, dpi));
     EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeight, dpi));
-    for (const window::ControlLayout& layout : table) {
-      const HWND control = Get(layout.control, layout.index);
+    for (const window::ControlLayout& layout : window::Form1Layout()) {
+      const HWND control = Get(layout);
       SCOPED_TRACE(TextOf(control));
       const bool in_frame = layout.control == Control::kCheck1;
       const RECT place = Place(control);
@@ -99,73 +116,103 @@ TEST_F(Win32WindowTest, ControlsFollowTheLayoutTableAtTheWindowsDpiAndDir1ShowsT
         EXPECT_EQ(place.bottom - place.top, window::TwipsToPixels(layout.height, dpi));
       }
       EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, layout.tab_stop);
-      // Every control has its name from the table (Label3 its text, the notice).
-      EXPECT_EQ(AccessibleNameOf(control), platform::FromUtf8(layout.name.empty() ? "Notice" : layout.name));
+      // Label3's name is its text, the notice.
+      EXPECT_EQ(AccessibleNameOf(control), platform::FromUtf8(layout.name.empty() ? tools::kNotice : layout.name));
       // A label lies beneath the controls its box reaches into, and is clipped by them.
-      if (layout.control != Control::kLabel1 && layout.control != Control::kLabel2 &&
-          layout.control != Control::kLabel3) {
-        continue;
-      }
+      if (!IsLabel(layout)) continue;
       EXPECT_NE(GetWindowLongW(control, GWL_STYLE) & WS_CLIPSIBLINGS, 0);
-      for (const window::ControlLayout& other : table) {
-        const HWND above = Get(other.control, other.index);
-        const RECT other_place = Place(above);
+      for (const window::ControlLayout& other : window::Form1Layout()) {
+        const RECT other_place = Place(Get(other));
         RECT overlap;
-        if (above == control || !IntersectRect(&overlap, &place, &other_place)) continue;
+        if (Get(other) == control || !IntersectRect(&overlap, &place, &other_place)) continue;
         const POINT inside{(overlap.left + overlap.right) / 2, (overlap.top + overlap.bottom) / 2};
-        EXPECT_EQ(ChildWindowFromPointEx(hwnd, inside, CWP_SKIPINVISIBLE), above) << TextOf(above);
+        EXPECT_EQ(ChildWindowFromPointEx(view_->hwnd(), inside, CWP_SKIPINVISIBLE), Get(other)) << TextOf(Get(other));
       }
     }
   }
-  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+  EXPECT_EQ(GetWindowLongW(view_->hwnd(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+  // A control keeps its own copy of the name it is given.
+  auto name = std::make_unique<std::string>("Folder for the report");
+  SetAccessibleName(Get(Control::kText1), *name);
+  name->assign(name->size(), '?');
+  name.reset();
+  EXPECT_EQ(AccessibleNameOf(Get(Control::kText1)), L"Folder for the report");
+}
 
-  ShowWindow(hwnd, SW_SHOW);
-  Pump();
-  tools::ExpectTabFollowsTabStops([&](const window::ControlLayout& row) { return Get(row.control, row.index); },
-                                  GetFocus, [&](HWND control) { Key(control, VK_TAB); });
+// Every text a control shows (a label's, a button's, a check box's) fits the
+// room the control gives it, in the control's font, wrapped as labels wrap.
+TEST_F(Win32WindowTest, EveryTextFitsItsControlAtTheWindowsDpi) {
+  view_->SetText(Control::kLabel3, std::string(tools::kNotice));
+  for (const int dpi : {96, 144}) {
+    SetDpi(dpi);
+    for (const window::ControlLayout& layout : window::Form1Layout()) {
+      const HWND control = Get(layout);
+      RECT room;
+      GetClientRect(control, &room);
+      // A check box's text starts past its box and a gap.
+      if (layout.control == Control::kCheck1) room.left += GetSystemMetrics(SM_CXMENUCHECK) + 4;
+      if (!IsLabel(layout)) InflateRect(&room, -2 * GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+      const std::wstring text = TextOf(control);
+      RECT needed{0, 0, room.right - room.left, 0};
+      const HDC dc = GetDC(control);
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+      DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+      ReleaseDC(control, dc);
+      EXPECT_LE(needed.right, room.right - room.left) << dpi << " dpi: " << platform::ToUtf8(text);
+      EXPECT_LE(needed.bottom, room.bottom - room.top) << dpi << " dpi: " << platform::ToUtf8(text);
+    }
+  }
+}
 
-  // Dir1 shows every row and the folder shown whole past its edge.
+TEST_F(Win32WindowTest, TabVisitsTheTabStopsInOrder) {
+  ShowActive();
+  tools::ExpectTabFollowsTabStops([&](const window::ControlLayout& row) { return Get(row); }, GetFocus,
+                                  [&](HWND control) { Key(control, VK_TAB); });
+}
+
+TEST_F(Win32WindowTest, Dir1ShowsEveryRowAndADeepFolderWhole) {
   const HWND dir1 = Get(Control::kDir1);
   RECT client;
   GetClientRect(dir1, &client);
-  int icon = 0;
-  int unused = 0;
-  ImageList_GetIconSize(TreeView_GetImageList(dir1, TVSIL_NORMAL), &icon, &unused);
   ExpectDeepFolderShownWhole([&] {
     RECT name{};
     TreeView_GetItemRect(dir1, TreeView_GetSelection(dir1), &name, TRUE);
-    return tools::ShownRow{static_cast<int>(name.left) - icon, static_cast<int>(name.right),
+    // The row from its folder icon on.
+    return tools::ShownRow{static_cast<int>(name.left) - GetSystemMetrics(SM_CXSMICON), static_cast<int>(name.right),
                            static_cast<int>(client.right)};
   });
-  // Every row is shown, the subfolders too.
   int visible = 0;
   for (HTREEITEM item = TreeView_GetRoot(dir1); item != nullptr; item = TreeView_GetNextVisible(dir1, item)) ++visible;
   EXPECT_EQ(visible, static_cast<int>(tools::DeepFolderRows().size()));
 }
 
-TEST_F(Win32WindowTest, KeysClicksAndActivationArePassedOnAndDroppedWhileBusy) {
-  Win32Window& w = *view_;
-  w.ShowDrives({"C:", "D:", "E:", "F:"}, 0);
-  w.ShowFolders(tools::DeepFolderRows(), tools::kDeepRow);
-  ShowWindow(w.hwnd(), SW_SHOW);
-  SetForegroundWindow(w.hwnd());
-  Pump();
-  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});  // volumes may have come or gone meanwhile
-
-  // Leaving Text1 is passed on with where the focus went.
+// Leaving Text1 counts as leaving it for a control only when the focus went
+// to one: not when another window, such as one of the program's own message
+// boxes, took it. The window active again lists the drives again.
+TEST_F(Win32WindowTest, Text1IsLeftForAControlOnlyWhenTheFocusGoesToOne) {
+  ShowActive();
   SetFocus(Get(Control::kText1));
   Key(Get(Control::kText1), VK_TAB);
   SetFocus(Get(Control::kText1));
-  SetFocus(nullptr);
+  // Once the box has shown a while, OK closes it.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    PostMessageW(FindWindowW(L"#32770", L"Groundstyles"), WM_COMMAND, IDOK, 0);
+  });
+  view_->ShowMessage("Drive not ready.");
+  KillTimer(nullptr, timer);
   Pump();
-  EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere"}));
+  EXPECT_EQ(events_.Take(), (Events{"Text1_LostFocus control", "Text1_LostFocus elsewhere", "Drive1_Refresh"}));
+}
 
-  // A click on a button, and Enter on the control that has the focus.
-  w.SetChecked(3, true);
+// A click or Enter on a button clicks it, Enter opens a folder; a click on a
+// check box only changes it.
+TEST_F(Win32WindowTest, ButtonsAndKeysArePassedOn) {
+  ShowActive();
+  view_->SetChecked(3, true);
   PostClick(Get(Control::kCommand1));
   PostClick(Get(Control::kCheck1, 3));
   Pump();
-  EXPECT_FALSE(w.IsChecked(3));
+  EXPECT_FALSE(view_->IsChecked(3));
   for (Control button : {Control::kCommand1, Control::kCommand2}) {
     SetFocus(Get(button));
     Key(Get(button), VK_RETURN);
@@ -174,40 +221,54 @@ TEST_F(Win32WindowTest, KeysClicksAndActivationArePassedOnAndDroppedWhileBusy) {
   Key(Get(Control::kDir1), VK_DOWN);
   Key(Get(Control::kDir1), VK_RETURN);
   EXPECT_EQ(events_.Take(), (Events{"Command1_Click", "Command1_Click", "Command2_Click", "Dir1_Open 7"}));
+}
 
-  // A drive chosen with the keyboard counts at once while Drive1 is closed;
-  // opened, it lists the drives again, and counts only the drive it closes on.
+// A drive chosen with the keyboard counts at once while Drive1 is closed;
+// opened, it lists the drives again, and counts only the drive it closes on,
+// not the program's filling it. A volume coming or going lists them again.
+TEST_F(Win32WindowTest, Drive1CountsTheUsersChoiceOnly) {
   const HWND drive1 = Get(Control::kDrive1);
+  ShowActive();
   SetFocus(drive1);
   Key(drive1, VK_DOWN);
   Key(drive1, VK_F4);
-  ASSERT_TRUE(SendMessageW(drive1, CB_GETDROPPEDSTATE, 0, 0));
   Key(drive1, VK_DOWN);
   Key(drive1, VK_DOWN);
-  EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Refresh"}));
   Key(drive1, VK_RETURN);
-  EXPECT_EQ(events_.Take(), Events{"Drive1_Change 3"});
-
-  SendMessageW(w.hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);  // a volume went
+  SendMessageW(view_->hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
   Pump();
-  EXPECT_EQ(events_.Take(), Events{"Drive1_Refresh"});
+  EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Refresh", "Drive1_Change 3", "Drive1_Refresh"}));
+}
 
-  // While busy, the window answers and drops input: the user clicks, types,
-  // presses Alt+F4 and the close box and ends the program from outside; and
-  // clicks again as the work ends.
+// The user clicks, types, presses Alt+F4 and the close box and ends the
+// program from outside; and clicks again as the work ends.
+TEST_F(Win32WindowTest, InputIsDroppedWhileBusy) {
+  ShowActive();
   const auto give_input = [&] {
     PostClick(Get(Control::kCheck1, 0));
     PostClick(Get(Control::kCommand1));
     PostMessageW(Get(Control::kText1), WM_CHAR, L'x', 0);
-    PostMessageW(w.hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
-    PostMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    PostMessageW(view_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(view_->hwnd(), WM_CLOSE, 0, 0);
   };
   ExpectInputDroppedWhileBusy("C:\\reports", give_input, [&] { PostClick(Get(Control::kCheck1, 0)); });
-  EXPECT_TRUE(IsWindow(w.hwnd()));
+  EXPECT_TRUE(IsWindow(view_->hwnd()));
 }
 
-TEST_F(Win32WindowTest, RunPassesOnABurstOfFolderChangesOnceAndEndsWhenClosed) {
+// The program is asked to end while a scan runs: it ends once the scan is done.
+TEST_F(Win32WindowTest, AQuitArrivingWhileBusyEndsTheProgramOnceTheWorkIsDone) {
+  const DWORD window_thread = GetCurrentThreadId();
+  view_->RunBusy(
+      [window_thread] {
+        PostThreadMessageW(window_thread, WM_QUIT, 7, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      },
+      [] {});
+  EXPECT_EQ(RunFor(3000, [] {}), 7);  // -1: the program was still running
+}
+
+TEST_F(Win32WindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
   view_->WatchFolder(temp_.path().native());
   int written = 0;
   const auto write_burst = [&] {
@@ -215,8 +276,9 @@ TEST_F(Win32WindowTest, RunPassesOnABurstOfFolderChangesOnceAndEndsWhenClosed) {
   };
   EXPECT_EQ(RunFor(1000, write_burst), -1);
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "FolderChanged"}));
-  EXPECT_EQ(GetFocus(), Get(Control::kDrive1));
+}
 
+TEST_F(Win32WindowTest, ClosingTheWindowEndsTheProgram) {
   const HWND file1 = Get(Control::kFile1);
   EXPECT_EQ(RunFor(5000, [&] { view_->Close(); }), 0);  // -1: the program was still running
   EXPECT_FALSE(IsWindow(file1));

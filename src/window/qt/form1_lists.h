@@ -1,0 +1,35 @@
+// Drive1, Dir1 and File1 as Qt Widgets: the drive list that tells before it
+// opens, the folder tree that brings a deep folder into view whole, and the
+// focus shown on the two lists as the system's own lists show it.
+#pragma once
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QTreeWidget>
+#include <functional>
+
+// Drive1: `opening` runs before the list opens, so that its drives can be
+// listed again; it opens as wide as its longest entry.
+class DriveList : public QComboBox {
+ public:
+  DriveList(QWidget* parent, std::function<void()> opening);
+  void showPopup() override;
+
+ private:
+  std::function<void()> opening_;
+};
+
+// Dir1: every folder on the way down open, with no expand arrows. The view
+// scrolls a row's column into view, and its one column starts at the left
+// edge: a deep folder would stay past the right edge. Sideways it scrolls as
+// Dir1ScrollShift says.
+class FolderTree : public QTreeWidget {
+ public:
+  explicit FolderTree(QWidget* parent);
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+};
+
+// From now on `list` shows whether it has the focus: with it, its highlighted
+// row in the highlight colour and a dotted frame round its current row;
+// without it, its highlighted row in a grey.
+void ShowFocusAsSystemListsDo(QAbstractItemView& list);
