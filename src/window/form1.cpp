@@ -114,25 +114,20 @@ platform::NativeString Form1::ReportFolderText() const {
 }
 
 void Form1::Command1_Click() {
-  if (scanning_) return;
-  const platform::NativeString report_folder_text = ReportFolderText();
-  const scan::TerrainSelection selection = Selection();
-  if (file1_names_.empty()) {
-    // Only the report folder is resolved: nothing to wait for, nothing to write.
-    scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, catalogue_, {});
-    return;
-  }
+  // With no maps listed there is nothing to wait for and nothing to write.
+  if (scanning_ || file1_names_.empty()) return;
+  scan::ScanRequest request;
+  request.report_folder_text = ReportFolderText();
+  request.listed_folder = file1_path_;
+  request.listed_names = file1_names_;
+  request.selection = Selection();
+  request.report_calls = report_calls_;
   // The scan reads and writes beside the window, which keeps answering; the
   // lists hold still until it ends (see scanning_).
-  ScanProgress progress(view_, file1_names_.size());
+  ScanProgress progress(view_, request.listed_names.size());
   platform::Status status;
   scanning_ = true;
-  view_.RunBusy(
-      [&] {
-        status = scan::RunScan(report_folder_text, file1_path_, file1_names_, selection, catalogue_,
-                               progress.Indicator(), scan::kReadsInFlight, report_calls_);
-      },
-      [&] { progress.Tick(); });
+  view_.RunBusy([&] { status = scan::RunScan(request, catalogue_, progress.Indicator()); }, [&] { progress.Tick(); });
   scanning_ = false;
   if (!status.ok()) progress.Fail();
   status = CatchUpAfterScan(std::move(status));

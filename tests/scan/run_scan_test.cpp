@@ -39,8 +39,14 @@ class RunScanTest : public ::testing::Test {
 
   platform::Status Scan(const std::string& report_text, TerrainSelection selection = TerrainSelection::All(),
                         int reads_in_flight = kReadsInFlight) {
-    return RunScan(platform::FromUtf8(report_text), maps_.native(), names_, selection, TerrainCatalogue(), busy_,
-                   reads_in_flight, calls_);
+    ScanRequest request;
+    request.report_folder_text = platform::FromUtf8(report_text);
+    request.listed_folder = maps_.native();
+    request.listed_names = names_;
+    request.selection = selection;
+    request.reads_in_flight = reads_in_flight;
+    request.report_calls = calls_;
+    return RunScan(request, TerrainCatalogue(), busy_);
   }
 
   std::string Header(std::size_t count) const { return ReportHeaderText(maps_.native(), count); }
