@@ -9,6 +9,8 @@
 #include "groundstyles_version.h"
 #include "platform/listing.h"
 #include "platform/paths.h"
+#include "scan/program_texts.h"
+#include "scan/report.h"
 #include "scan/run_scan.h"
 #include "scan/text.h"
 #include "shown_text.h"
@@ -17,10 +19,6 @@ namespace window {
 
 namespace {
 
-constexpr std::string_view kTitle = "PG2 - Ground Style Checker - version ";
-constexpr std::string_view kNotice =
-    "NB: This tool will check for groundstyles in PG2 *.MAP files only."
-    "Allthough other SSI-games has *.MAP files too, they have other recordlayout, which is not supported.";
 // A scan that ends sooner shows no progress.
 constexpr std::chrono::milliseconds kProgressDelay{500};
 // Message boxes wrap at spaces; a longer unbroken run would widen them past the screen.
@@ -86,11 +84,11 @@ void Form1::Form1_Load() {
   // File1 says why it has no maps).
   if (!SetDir1Path(folder).ok()) ShowDir1Folder(folder, {});
 
-  view_.SetText(Control::kLabel3, std::string(kNotice));
+  view_.SetText(Control::kLabel3, std::string(scan::kNotice));
   const std::string version = scan::SignedNumberText(GROUNDSTYLES_VERSION_MAJOR) + "." +
                               scan::SignedNumberText(GROUNDSTYLES_VERSION_MINOR) + "." +
                               scan::SignedNumberText(GROUNDSTYLES_VERSION_PATCH);
-  view_.SetTitle(std::string(kTitle) + version);
+  view_.SetTitle(std::string(scan::kTitleStart) + version);
   text1_default_ = platform::ToUtf8(platform::ReportFallbackFolder());
   view_.SetText(Control::kText1, text1_default_);
   for (int code = 0; code < scan::kTerrainCodeCount; ++code) {
@@ -143,7 +141,7 @@ platform::Status Form1::CatchUpAfterScan(platform::Status status) {
   if (status.ok() || platform::FolderExists(listed_folder)) return status;
   // The maps' folder went during the scan. When its drive went with it, no
   // map is missing: the drive is not ready, and the lists have gone home.
-  if (shown_drive_ != shown_drive || LeaveGoneFolder()) return platform::Status::Error("Drive not ready.");
+  if (shown_drive_ != shown_drive || LeaveGoneFolder()) return platform::Status::Error(std::string(scan::kDriveNotReady));
   return status;
 }
 
@@ -155,11 +153,10 @@ void Form1::Text1_LostFocus(FocusTarget target) {
 }
 
 void Form1::ReportFolderWarning() {
-  const platform::NativeString folder = scan::TrimSpaces(ReportFolderText());
-  if (platform::FolderExists(folder)) return;
-  ShowMessage("The folder: " + scan::TrimSpaces(view_.Text1Text()) + " does not exist.\r\n" +
-              "If you continue the report will be placed in '" + platform::ToUtf8(platform::ReportFallbackFolder()) +
-              "'.");
+  if (scan::TypedReportFolder(ReportFolderText())) return;
+  ShowMessage(std::string(scan::kMissingFolderStart) + scan::TrimSpaces(view_.Text1Text()) +
+              std::string(scan::kMissingFolderMiddle) + platform::ToUtf8(platform::ReportFallbackFolder()) +
+              std::string(scan::kMissingFolderEnd));
 }
 
 void Form1::Drive1_Change(std::size_t index) {
@@ -175,7 +172,7 @@ void Form1::Drive1_Change(std::size_t index) {
     view_.SelectDrive(shown_drive_);
     return;
   }
-  ShowMessage("Drive not ready.");
+  ShowMessage(std::string(scan::kDriveNotReady));
   falling_back_ = true;
   const std::size_t home = HomeDrive();
   if (home < drives_.size() && home != index) {

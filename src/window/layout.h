@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "scan/program_texts.h"
 #include "scan/terrain.h"
 
 namespace window {
@@ -53,7 +54,7 @@ inline constexpr int kNoticeFontWeight = 700;
 inline constexpr double kNoticeFontPoints = 9.75;
 
 // The caption of every message box the window shows.
-inline constexpr std::string_view kMessageCaption = "Groundstyles";
+using scan::kMessageCaption;
 
 // Every control in tab order: the focus starts on the first.
 const std::array<ControlLayout, kControlCount>& Form1Layout();

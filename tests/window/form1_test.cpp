@@ -156,8 +156,7 @@ class Form1Test : public ::testing::Test {
 // The window opens with its texts set, every box ticked and the lists on the
 // working folder and its drive, be it a second volume, a root that ends in its
 // separator or a folder that cannot be listed; opening rows moves both lists
-// down, twice and more, and back up to the root. Leaving Text1 warns each time
-// the folder it names is missing.
+// down, twice and more, and back up to the root.
 TEST_F(Form1Test, LoadOpensTheWorkingFolderAndRowsOpenedMoveTheLists) {
   fs::create_directory(maps_ / "more" / "deep");
   tools::WriteFile(maps_ / "more" / "deep" / "DEEP.MAP", tools::MapBytes({5}));
@@ -211,18 +210,52 @@ TEST_F(Form1Test, LoadOpensTheWorkingFolderAndRowsOpenedMoveTheLists) {
     Open(0);
     EXPECT_EQ(form.file1_path(), target_drive.native());
   }
+}
 
+// Text1 names the folder that leaving it looks for and that the report goes
+// to, without surrounding spaces and, on Linux, with "~" for the home folder.
+// Leaving it warns each time that folder is missing; the report then goes home.
+TEST_F(Form1Test, Text1NamesTheFolderBothForTheWarningAndForTheReport) {
+  Form1& form = Load();
   const std::string missing = Utf8(temp_.path() / "no such");
-  for (const std::string& text :
-       {"  " + missing + "  ", missing, std::string(), Utf8(card_), " " + Utf8(card_ / "") + " ", Home()}) {
-    view_.text1 = text;
-    form_->Text1_LostFocus(FocusTarget::kControl);
-    form_->Text1_LostFocus(FocusTarget::kControl);
+  struct Case {
+    std::string typed;
+    fs::path report_folder;  // empty: missing, so the warning names `shown` and the report goes home
+    std::string shown = {};
+  };
+  std::vector<Case> cases = {
+      {Utf8(card_), card_},
+      {" " + Utf8(card_ / "") + " ", card_},
+      {Home(), home_folder_},
+      {"  " + missing + "  ", {}, missing},
+      {"", {}, ""},
+#ifdef _WIN32
+      {"~", maps_ / "~"},  // a name like any other
+#else
+      {"~", home_folder_},
+      {" ~/notes ", home_folder_ / "notes"},
+      {"~/nothing", {}, "~/nothing"},
+      {"~notes", maps_ / "~notes"},  // another user's home folder is not looked up
+      {"a~b", maps_ / "a~b"},
+#endif
+  };
+  for (const fs::path& folder : {maps_ / "~", home_folder_ / "notes", maps_ / "~notes", maps_ / "a~b"}) {
+    fs::create_directory(folder);
   }
   const std::string second_line = "\r\nIf you continue the report will be placed in '" + Home() + "'.";
-  const std::string warning = "The folder: " + missing + " does not exist." + second_line;
-  const std::string empty = "The folder:  does not exist." + second_line;
-  EXPECT_EQ(view_.messages, (std::vector<std::string>{warning, warning, warning, warning, empty, empty}));
+  for (const Case& typed : cases) {
+    SCOPED_TRACE(typed.typed);
+    view_.text1 = typed.typed;
+    form.Text1_LostFocus(FocusTarget::kControl);
+    form.Text1_LostFocus(FocusTarget::kControl);
+    std::vector<std::string> warnings;
+    if (typed.report_folder.empty()) warnings.assign(2, "The folder: " + typed.shown + " does not exist." + second_line);
+    EXPECT_EQ(std::exchange(view_.messages, {}), warnings);
+    form.Command1_Click();
+    const fs::path report = (typed.report_folder.empty() ? home_folder_ : typed.report_folder) / "GroundStyles.txt";
+    EXPECT_TRUE(fs::exists(report));
+    fs::remove(report);
+  }
 }
 
 TEST_F(Form1Test, CheckMapfilesWritesTheReportOrShowsWhyNot) {
