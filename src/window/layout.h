@@ -13,6 +13,8 @@
 
 namespace window {
 
+// The controls by the names the program has always given them; what each one
+// is, where the name does not say, is said here once.
 enum class Control {
   kDrive1,    // drop-down list of the drives
   kDir1,      // folder list: the drive's root, the folders down to the current one, its subfolders
