@@ -128,9 +128,10 @@ platform::Status Form1::CatchUpAfterScan(platform::Status status) {
   if (std::exchange(folder_changed_, false)) change.Add(lists_.FollowDisk());
   if (std::exchange(drives_changed_, false)) change.Add(lists_.FollowDrives());
   if (!status.ok() && !platform::FolderExists(listed_folder)) {
-    // The maps' folder went during the scan, and the lists leave it. When its
-    // drive went with it, no map is missing: the drive is not ready.
-    if (lists_.file1_path() == listed_folder) change.Add(lists_.FollowDisk());
+    // The maps' folder went during the scan, and the lists leave it unless
+    // they have. When its drive went with it, no map is missing: the drive is
+    // not ready.
+    if (!change.drive_gone && lists_.file1_path() == listed_folder) change.Add(lists_.FollowDisk());
     if (change.drive_gone) status = platform::Status::Error(std::string(scan::kDriveNotReady));
   }
   Show(change);
