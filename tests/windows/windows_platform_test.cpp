@@ -46,11 +46,10 @@ TEST_F(DriveC, ReportAndMapsMayBeAtTheDriveRoot) {
   for (const NativeString& root : {NativeString(L"C:\\"), NativeString(L" C:/ ")}) {
     EXPECT_EQ(scan::ResolveReportFolder(root), L"C:\\");
     fs::remove(L"C:\\GroundStyles.txt");
-    scan::ScanRequest request;
-    request.report_folder_text = root;
-    request.listed_folder = L"C:\\";
-    request.listed_names = kRootMaps;
-    request.selection = scan::TerrainSelection::All();
+    const scan::ScanRequest request = {.report_folder_text = root,
+                                       .listed_folder = L"C:\\",
+                                       .listed_names = kRootMaps,
+                                       .selection = scan::TerrainSelection::All()};
     ASSERT_TRUE(scan::RunScan(request, scan::TerrainCatalogue(), {}).ok());
     EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), scan::ReportHeaderText(L"C:\\", 4) +
                                                             "* ARRACT.MAP            : Sand, \r\n"
