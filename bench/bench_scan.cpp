@@ -172,10 +172,15 @@ int main(int argc, char** argv) {
   const long memory_before = PeakMemoryKiB();
 
   const scan::TerrainCatalogue catalogue;
-  const auto selection = scan::TerrainSelection::All();
+  scan::ScanRequest request;
+  request.report_folder_text = reports.native();
+  request.listed_folder = maps.native();
+  request.listed_names = names;
+  request.selection = scan::TerrainSelection::All();
+  request.reads_in_flight = reads_in_flight;
   bool scan_failed = false;
   const auto run_scan = [&] {
-    const auto status = scan::RunScan(reports.native(), maps.native(), names, selection, catalogue, {}, reads_in_flight);
+    const auto status = scan::RunScan(request, catalogue, {});
     if (!status.ok()) {
       std::fprintf(stderr, "scan failed: %s\n", status.message().c_str());
       scan_failed = true;

@@ -16,6 +16,11 @@ inline constexpr NativeChar kSeparator = '/';
 // a file or a missing path.
 bool FolderExists(const NativeString& path);
 
+// `path` as file dialogs take it: on POSIX "~" and "~/..." with the home
+// folder in place of "~"; any other path ("~user", "a~b"), and every path on
+// Windows, as it is.
+NativeString ExpandHome(const NativeString& path);
+
 // The folder that stands in for the first drive's root, ending in kSeparator:
 // the home folder on POSIX; on Windows the user's Documents folder as the
 // system names it (wherever it was moved), or, when the system gives none, the

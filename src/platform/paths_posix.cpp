@@ -37,6 +37,13 @@ bool FolderExists(const NativeString& path) {
          S_ISDIR(info.st_mode);
 }
 
+NativeString ExpandHome(const NativeString& path) {
+  if (path != "~" && path.rfind("~/", 0) != 0) return path;
+  std::string home = HomeFolder();
+  if (home.back() != kSeparator) home += kSeparator;
+  return home + path.substr(std::min<std::size_t>(path.size(), 2));
+}
+
 NativeString AbsolutePath(const NativeString& path) {
   namespace fs = std::filesystem;
   const fs::path given(path);

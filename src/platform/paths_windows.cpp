@@ -32,6 +32,9 @@ bool FolderExists(const NativeString& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// "~" is a name like any other on Windows.
+NativeString ExpandHome(const NativeString& path) { return path; }
+
 // C:\ takes no new file from ordinary users on current Windows, so the report
 // goes to a folder of the user's own.
 NativeString ReportFallbackFolder() {

@@ -7,9 +7,16 @@
 
 namespace scan {
 
+std::optional<platform::NativeString> TypedReportFolder(const platform::NativeString& text) {
+  platform::NativeString folder = platform::ExpandHome(TrimSpaces(text));
+  if (!platform::FolderExists(folder)) return std::nullopt;
+  return folder;
+}
+
 platform::NativeString ResolveReportFolder(const platform::NativeString& text) {
-  platform::NativeString folder = TrimSpaces(text);
-  if (!platform::FolderExists(folder)) return platform::ReportFallbackFolder();
+  std::optional<platform::NativeString> typed = TypedReportFolder(text);
+  if (!typed) return platform::ReportFallbackFolder();
+  platform::NativeString& folder = *typed;
   // One separator at the end, however many were typed: messages name the
   // report by this path.
   const auto is_separator = [](platform::NativeChar c) { return c == platform::kSeparator || c == '/'; };
@@ -35,21 +42,20 @@ std::string ReportName(const platform::NativeString& name) {
 
 std::string ReportHeaderText(const platform::NativeString& listed_folder, std::size_t count) {
   std::string header;
-  header += "Number of *.MAP files in ";
+  header += kMapCountStart;
   header += ReportName(listed_folder);
-  header += " : ";
+  header += kMapCountMiddle;
   header += SignedNumberText(static_cast<long long>(count));
   header += kLineEnd;
   header += kLineEnd;
-  header += "An '*' in front of a Mapname indicate that the map is a SSI-map.";
+  header += kStockMapNote;
   header += kLineEnd;
-  header += "Only maps that contain groundstyles you search for, are listed.";
+  header += kListedMapsNote;
   header += kLineEnd;
   header += kLineEnd;
-  const std::string column_title = "Mapname                 : Groundstyles found on map";
-  header += column_title;
+  header += kColumnTitle;
   header += kLineEnd;
-  header += std::string(column_title.size(), '=');
+  header += std::string(kColumnTitle.size(), '=');
   header += kLineEnd;
   header += kLineEnd;
   return header;
@@ -61,7 +67,7 @@ std::optional<std::string> FormatMapLine(const platform::NativeString& name, con
   std::string line;
   const std::size_t length = platform::ReportTextWidth(name);
   if (length <= kMapNameWidth) {
-    line += IsStockMap(name) ? "* " : "  ";
+    line += IsStockMap(name) ? kStockMapMarker : std::string_view("  ");
     line += ReportName(name);
     line.append(kMapNameWidth - length, ' ');
   } else {
@@ -74,7 +80,7 @@ std::optional<std::string> FormatMapLine(const platform::NativeString& name, con
       line += ", ";
     }
   }
-  if (summary.unknown) line += "Unknown Groundstyle found";
+  if (summary.unknown) line += kUnknownTerrain;
   return line;
 }
 

@@ -10,11 +10,11 @@
 
 #include "platform/text.h"
 #include "scan/map_reader.h"
+#include "scan/program_texts.h"
 #include "scan/terrain.h"
 
 namespace scan {
 
-inline constexpr std::string_view kReportFileName = "GroundStyles.txt";
 // Every report line ends so, on every system.
 inline constexpr std::string_view kLineEnd = "\r\n";
 
@@ -32,8 +32,14 @@ inline constexpr std::array<std::string_view, 32> kStockMapList = {
 inline constexpr std::size_t kMapNameWidth = 22;
 inline constexpr std::size_t kMapLineColumn = 24;
 
-// The folder the report goes to, ending in one separator: the trimmed text when
-// it names an existing folder, else the platform's stand-in for the first drive's root.
+// The folder a typed report folder names, `text` without surrounding spaces
+// and with "~" taken as file dialogs take it (platform::ExpandHome), when that
+// folder exists; nothing when it does not. The scan's fallback and the
+// window's warning both ask this.
+std::optional<platform::NativeString> TypedReportFolder(const platform::NativeString& text);
+
+// The folder the report goes to, ending in one separator: the typed folder
+// when it exists, else the platform's stand-in for the first drive's root.
 platform::NativeString ResolveReportFolder(const platform::NativeString& text);
 
 // True when the name, without surrounding spaces and in upper case, is a stock map.

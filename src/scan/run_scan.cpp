@@ -29,23 +29,21 @@ platform::Status WriteReportHeader(platform::ReportFile& report, const platform:
   return report.Append(ReportHeaderText(listed_folder, count));
 }
 
-platform::Status RunScan(const platform::NativeString& report_folder_text,
-                         const platform::NativeString& listed_folder,
-                         std::span<const platform::NativeString> listed_names,
-                         const TerrainSelection& selection, const TerrainCatalogue& catalogue,
-                         const BusyIndicator& busy, int reads_in_flight,
-                         const platform::ReportFileSystem& calls) {
-  const platform::NativeString report_folder = ResolveReportFolder(report_folder_text);
+platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy) {
+  const platform::NativeString report_folder = ResolveReportFolder(request.report_folder_text);
+  const std::vector<platform::NativeString>& listed_names = request.listed_names;
   if (listed_names.empty()) return platform::Status::Ok();
 
   BusyScope busy_scope(busy);
   std::unique_ptr<platform::ReportFile> report;
   const platform::NativeString report_path = report_folder + platform::FromAscii(kReportFileName);
-  if (auto status = platform::ReportFile::Create(report_path, &report, calls); !status.ok()) return status;
-  if (auto status = WriteReportHeader(*report, listed_folder, listed_names.size()); !status.ok()) return status;
+  if (auto status = platform::ReportFile::Create(report_path, &report, request.report_files); !status.ok()) {
+    return status;
+  }
+  if (auto status = WriteReportHeader(*report, request.listed_folder, listed_names.size()); !status.ok()) return status;
 
   // Each map is the listed folder + separator + its name; the folder is looked up once.
-  const platform::FolderFiles maps(listed_folder);
+  const platform::FolderFiles maps(request.listed_folder);
   // Called for one map at a time, in list order, on any of the reading threads.
   auto write_line = [&](std::size_t index, const MapSummary& summary) {
     if (busy.progress) busy.progress(index + 1);
@@ -54,7 +52,8 @@ platform::Status RunScan(const platform::NativeString& report_folder_text,
     *text += kLineEnd;
     return report->Append(*text);
   };
-  const platform::Status status = ReadMapsInOrder(maps, listed_names, selection, reads_in_flight, write_line);
+  const platform::Status status =
+      ReadMapsInOrder(maps, listed_names, request.selection, request.reads_in_flight, write_line);
   return status.ok() ? report->Commit() : status;
 }
 

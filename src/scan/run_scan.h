@@ -2,8 +2,8 @@
 #pragma once
 
 #include <functional>
-#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/status.h"
 #include "platform/text.h"
@@ -27,18 +27,26 @@ struct BusyIndicator {
 platform::Status WriteReportHeader(platform::ReportFile& report, const platform::NativeString& listed_folder,
                                    std::size_t count);
 
-// Resolves the report folder from `report_folder_text`; when `listed_names` is
-// not empty, reads each map `listed_folder` + separator + name in list order
-// and replaces the report in that folder with the header and one line for each
-// map that has anything to report, with up to `reads_in_flight` maps read at
-// once (1: one after another), through `calls`. An empty list touches nothing on disk.
-// A failure stops the scan, leaves any previous report as it was and names the
-// first failing map in list order (or the report) and the system's reason.
-platform::Status RunScan(const platform::NativeString& report_folder_text,
-                         const platform::NativeString& listed_folder,
-                         std::span<const platform::NativeString> listed_names,
-                         const TerrainSelection& selection, const TerrainCatalogue& catalogue,
-                         const BusyIndicator& busy, int reads_in_flight = kReadsInFlight,
-                         const platform::ReportFileSystem& calls = platform::SystemReportFileSystem());
+// What a scan reads and where its report goes.
+struct ScanRequest {
+  // The report folder as the user typed it (see ResolveReportFolder).
+  platform::NativeString report_folder_text;
+  // The folder the maps are in, and their names in list order.
+  platform::NativeString listed_folder;
+  std::vector<platform::NativeString> listed_names;
+  TerrainSelection selection;
+  // Up to this many maps are read at once (1: one after another).
+  int reads_in_flight = kReadsInFlight;
+  // The file system the report is written through.
+  std::reference_wrapper<const platform::ReportFileSystem> report_files = platform::SystemReportFileSystem();
+};
+
+// Resolves the report folder; when the list is not empty, reads each map
+// listed folder + separator + name in list order and replaces the report in
+// that folder with the header and one line for each map that has anything to
+// report, naming terrain as `catalogue` does. An empty list touches nothing on
+// disk. A failure stops the scan, leaves any previous report as it was and
+// names the first failing map in list order (or the report) and the system's reason.
+platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy);
 
 }  // namespace scan

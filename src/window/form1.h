@@ -1,14 +1,15 @@
-// The program's one window, Form1: everything it holds and does, whichever
-// toolkit draws it. A toolkit's view shows what Form1 gives it and passes on
-// each event the user causes, as Form1Events.
+// The program's one window, Form1, whichever toolkit draws it: its events and
+// what it shows for them. The drive, folder and file lists move by the rules
+// of FolderLists; Form1 shows what they changed. A toolkit's view shows what
+// Form1 gives it and passes on each event the user causes, as Form1Events.
 #pragma once
 
 #include <cstddef>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "folder_lists.h"
 #include "form1_events.h"
 #include "form1_view.h"
 #include "platform/drives.h"
@@ -21,9 +22,9 @@ namespace window {
 class Form1 : public Form1Events {
  public:
   // `drives` lists the drives Drive1 offers; the report is written through
-  // `report_calls`, which must outlive Form1. Nothing is shown until Form1_Load.
+  // `report_files`, which must outlive Form1. Nothing is shown until Form1_Load.
   Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives,
-        const platform::ReportFileSystem& report_calls = platform::SystemReportFileSystem());
+        const platform::ReportFileSystem& report_files = platform::SystemReportFileSystem());
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
@@ -47,10 +48,10 @@ class Form1 : public Form1Events {
   void Drive1_Refresh() override;
 
   // The folder Dir1 shows and the folder File1 lists.
-  const platform::NativeString& dir1_path() const { return dir1_path_; }
-  const platform::NativeString& file1_path() const { return file1_path_; }
+  const platform::NativeString& dir1_path() const { return lists_.dir1_path(); }
+  const platform::NativeString& file1_path() const { return lists_.file1_path(); }
   // File1's entries as the file system names them, in list order.
-  const std::vector<platform::NativeString>& file1_names() const { return file1_names_; }
+  const std::vector<platform::NativeString>& file1_names() const { return lists_.file1_names(); }
   // The terrain names copied from the check boxes at start-up.
   const scan::TerrainCatalogue& catalogue() const { return catalogue_; }
   // Which terrain types are ticked now.
@@ -59,52 +60,23 @@ class Form1 : public Form1Events {
  private:
   // Warns when the folder Text1 names is missing.
   void ReportFolderWarning();
-  // Dir1's folder changed: File1 follows it.
-  void Dir1_Change();
-  // Moves Dir1 to `folder`; fails, changing nothing, when it cannot be listed.
-  platform::Status SetDir1Path(const platform::NativeString& folder);
-  // Makes `folder` Dir1's path, showing `subfolders` under it, and lets File1 follow.
-  void ShowDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders);
-  // Shows Dir1's rows: the way down to `folder`, then `subfolders`.
-  void ShowDir1Rows(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders);
-  // The folder shown has gone: the lists move up to the nearest folder that
-  // is left, or to the home drive when the drive has gone (true then).
-  bool LeaveGoneFolder();
   // What the disk and the drives did during a scan shows now; returns the
   // scan's `status`, or "Drive not ready." when the maps' drive went.
   platform::Status CatchUpAfterScan(platform::Status status);
-  // The drives listed again; true when the drive shown has left the list and
-  // the lists moved to the home drive.
-  bool RefreshDrives();
-  // The drive that holds the home folder, or drives_.size() when none does.
-  std::size_t HomeDrive() const;
-  // Selects Drive1's entry `index` and moves the lists there.
-  void MoveToDrive(std::size_t index);
-  void SetFile1Path(const platform::NativeString& folder);
-  void ShowFile1Names(std::vector<platform::NativeString> names);
-  void ShowDrive1();
+  // Shows what a move of the lists changed.
+  void Show(const ListsChange& change);
   // Text1's text as a path: the default text stands for the folder it was made from.
   platform::NativeString ReportFolderText() const;
   void ShowMessage(const std::string& text);
 
   Form1View& view_;
-  std::unique_ptr<platform::DriveSource> drive_source_;
-  const platform::ReportFileSystem& report_calls_;
-  std::vector<platform::Drive> drives_;
-  std::map<platform::NativeString, platform::NativeString> drive_folders_;  // drive root -> last folder shown
-  std::size_t shown_drive_ = 0;  // the drive Dir1 and File1 are on; drives_.size() when none
-  bool falling_back_ = false;    // handling the fall-back to the home drive
+  FolderLists lists_;
+  const platform::ReportFileSystem& report_files_;
   // A scan runs; the view may still pass on a change of the disk or of the
   // drives meanwhile, which waits for the end of the scan.
   bool scanning_ = false;
   bool folder_changed_ = false;
   bool drives_changed_ = false;
-  platform::NativeString dir1_path_;
-  std::vector<platform::NativeString> dir1_row_paths_;  // the folder of each Dir1 row
-  std::vector<platform::NativeString> dir1_subfolders_;  // the names of the last rows
-  std::size_t dir1_current_row_ = 0;
-  platform::NativeString file1_path_;
-  std::vector<platform::NativeString> file1_names_;
   scan::TerrainCatalogue catalogue_;
   std::string text1_default_;  // the text Form1_Load put in Text1
 };

@@ -8,20 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "folder_lists.h"
 #include "layout.h"
 #include "platform/text.h"
 
 namespace window {
-
-// One row of Dir1: a folder on the way from the drive's root down to the
-// folder shown (drawn open), or one of that folder's subfolders (closed).
-struct FolderRow {
-  std::string text;  // the folder's name; the root's whole path
-  int depth = 0;     // 0 for the root, one more for each level below it
-  bool open = false;
-
-  bool operator==(const FolderRow&) const = default;
-};
 
 // How often the window's thread looks in on a scan running beside it.
 inline constexpr int kTickMs = 50;

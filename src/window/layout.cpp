@@ -1,5 +1,7 @@
 #include "layout.h"
 
+#include "scan/program_texts.h"
+
 namespace window {
 
 namespace {
@@ -19,23 +21,19 @@ std::array<ControlLayout, kControlCount> MakeLayout() {
     if (layout.name.empty()) layout.name = layout.text;
     table[row++] = layout;
   };
-  add({Control::kDrive1, 0, "", 120, 1755, 2055, 315, Font::kWindow, true, "Drive"});
-  add({Control::kDir1, 0, "", 120, 2160, 2055, 4365, Font::kWindow, true, "Folders"});
-  add({Control::kFile1, 0, "", 2280, 1755, 2055, 4770, Font::kWindow, true, "Map files"});
-  add({Control::kCommand1, 0, "Check mapfiles", 240, 6600, 1935, 495, Font::kWindow, true, {}});
-  add({Control::kCommand2, 0, "End Program", 2280, 6600, 1935, 495, Font::kWindow, true, {}});
-  add({Control::kLabel1, 0,
-       "Select the folder where your *.MAP fiels are located and press the \"Check mapfiles\" button. "
-       "A report will be saved in the folder you type in the textbox to the right as \"Groundstyles.txt\"",
-       120, 840, 4095, 975, Font::kWindow, false, {}});
-  add({Control::kFrame1, 0, "Search only for these groundstyles", 4440, 1800, 3375, 5295, Font::kWindow, false, {}});
+  add({Control::kDrive1, 0, "", 120, 1755, 2055, 315, Font::kWindow, true, scan::kDrive1Name});
+  add({Control::kDir1, 0, "", 120, 2160, 2055, 4365, Font::kWindow, true, scan::kDir1Name});
+  add({Control::kFile1, 0, "", 2280, 1755, 2055, 4770, Font::kWindow, true, scan::kFile1Name});
+  add({Control::kCommand1, 0, scan::kCommand1Caption, 240, 6600, 1935, 495, Font::kWindow, true, {}});
+  add({Control::kCommand2, 0, scan::kCommand2Caption, 2280, 6600, 1935, 495, Font::kWindow, true, {}});
+  add({Control::kLabel1, 0, scan::kLabel1Text, 120, 840, 4095, 975, Font::kWindow, false, {}});
+  add({Control::kFrame1, 0, scan::kFrame1Caption, 4440, 1800, 3375, 5295, Font::kWindow, false, {}});
   for (int code = 0; code < scan::kTerrainCodeCount; ++code) {
     add({Control::kCheck1, code, BuiltInNames().TerrainName(code), 240, 360 + 285 * code, 2295, 255, Font::kWindow,
          true, {}});
   }
-  add({Control::kText1, 0, "", 4440, 1320, 3375, 405, Font::kWindow, true, "Report folder"});
-  add({Control::kLabel2, 0, "Type in the name of the folder you want the report saved in:", 4440, 840, 3375, 495,
-       Font::kWindow, false, {}});
+  add({Control::kText1, 0, "", 4440, 1320, 3375, 405, Font::kWindow, true, scan::kText1Name});
+  add({Control::kLabel2, 0, scan::kLabel2Text, 4440, 840, 3375, 495, Font::kWindow, false, {}});
   add({Control::kLabel3, 0, "", 120, 0, 7575, 735, Font::kNotice, false, {}});
   return table;
 }

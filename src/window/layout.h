@@ -8,10 +8,13 @@
 #include <cstddef>
 #include <string_view>
 
+#include "scan/program_texts.h"
 #include "scan/terrain.h"
 
 namespace window {
 
+// The controls by the names the program has always given them; what each one
+// is, where the name does not say, is said here once.
 enum class Control {
   kDrive1,    // drop-down list of the drives
   kDir1,      // folder list: the drive's root, the folders down to the current one, its subfolders
@@ -53,7 +56,7 @@ inline constexpr int kNoticeFontWeight = 700;
 inline constexpr double kNoticeFontPoints = 9.75;
 
 // The caption of every message box the window shows.
-inline constexpr std::string_view kMessageCaption = "Groundstyles";
+using scan::kMessageCaption;
 
 // Every control in tab order: the focus starts on the first.
 const std::array<ControlLayout, kControlCount>& Form1Layout();

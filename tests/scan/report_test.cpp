@@ -43,5 +43,20 @@ TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTer
   for (const auto& [name, summary, line] : cases) EXPECT_EQ(Line(name, summary), line) << name;
 }
 
+// The 32 maps that ship with the game: each is marked in its report line.
+TEST(FormatMapLine, MarksEachStockMap) {
+  const std::string stock_maps[] = {
+      "ARRACT.MAP",   "CAEN.MAP",     "CHIR.MAP",     "CIECHANO.MAP", "DESSAU.MAP",   "DUNKIRK.MAP",
+      "GREECE.MAP",   "KANEV.MAP",    "KISHINEV.MAP", "KLIN.MAP",     "KONRAD.MAP",   "LENIN.MAP",
+      "LILLEHAM.MAP", "MADRID.MAP",   "MALTA.MAP",    "METZ.MAP",     "NORDWIND.MAP", "NOVGOROD.MAP",
+      "OAKRIDGE.MAP", "PROKHORV.MAP", "PTOBRUK.MAP",  "RATOBRUK.MAP", "SALERNO.MAP",  "SAVANNAH.MAP",
+      "SEDAN.MAP",    "SEELOW.MAP",   "SOUMUSSA.MAP", "STLO.MAP",     "TOBRUK.MAP",   "VIIPURI.MAP",
+      "VOLOKOL.MAP",  "WINDSOR.MAP"};
+  for (const std::string& name : stock_maps) {
+    EXPECT_EQ(Line(name, Summary({1})), "* " + name + std::string(22 - name.size(), ' ') + ": City, ");
+  }
+  EXPECT_EQ(kStockMapList.size(), std::size(stock_maps));
+}
+
 }  // namespace
 }  // namespace scan

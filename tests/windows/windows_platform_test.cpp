@@ -46,8 +46,11 @@ TEST_F(DriveC, ReportAndMapsMayBeAtTheDriveRoot) {
   for (const NativeString& root : {NativeString(L"C:\\"), NativeString(L" C:/ ")}) {
     EXPECT_EQ(scan::ResolveReportFolder(root), L"C:\\");
     fs::remove(L"C:\\GroundStyles.txt");
-    const auto all = scan::TerrainSelection::All();
-    ASSERT_TRUE(scan::RunScan(root, L"C:\\", kRootMaps, all, scan::TerrainCatalogue(), {}).ok());
+    const scan::ScanRequest request = {.report_folder_text = root,
+                                       .listed_folder = L"C:\\",
+                                       .listed_names = kRootMaps,
+                                       .selection = scan::TerrainSelection::All()};
+    ASSERT_TRUE(scan::RunScan(request, scan::TerrainCatalogue(), {}).ok());
     EXPECT_EQ(tools::ReadFile(L"C:\\GroundStyles.txt"), scan::ReportHeaderText(L"C:\\", 4) +
                                                             "* ARRACT.MAP            : Sand, \r\n"
                                                             "  \xDC" "bung.MAP             : Sand, \r\n"
