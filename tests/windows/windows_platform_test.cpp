@@ -74,8 +74,11 @@ TEST_F(DriveC, ACharacterTheCodePageLacksIsWrittenAsAQuestionMark) {
   fs::create_directory(folder);
   tools::WriteFile(folder / names[0], tools::MapBytes({7}));   // Sand
   tools::WriteFile(folder / names[1], tools::MapBytes({11}));  // Fortification
-  const auto all = scan::TerrainSelection::All();
-  ASSERT_TRUE(scan::RunScan(L"C:\\maps", folder.native(), names, all, scan::TerrainCatalogue(), {}).ok());
+  const scan::ScanRequest request = {.report_folder_text = L"C:\\maps",
+                                     .listed_folder = folder.native(),
+                                     .listed_names = names,
+                                     .selection = scan::TerrainSelection::All()};
+  ASSERT_TRUE(scan::RunScan(request, scan::TerrainCatalogue(), {}).ok());
   const std::string report = tools::ReadFile(L"C:\\maps\\GroundStyles.txt");
   EXPECT_EQ(report.substr(0, report.find('\r')), "Number of *.MAP files in C:\\maps\\? :  2");
   EXPECT_EQ(report.substr(report.find("=\r\n\r\n") + 5),
