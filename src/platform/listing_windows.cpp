@@ -15,7 +15,14 @@ namespace {
 
 enum class EntryType { kFile, kFolder };
 
-Status List(const NativeString& folder, EntryType wanted, std::vector<NativeString>* names) {
+// True for a symbolic link or a junction: a folder that is elsewhere (not a
+// cloud file's placeholder, which is a reparse point too).
+bool IsLink(const WIN32_FIND_DATAW& entry) {
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (entry.dwReserved0 == IO_REPARSE_TAG_SYMLINK || entry.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+Status List(const NativeString& folder, EntryType wanted, FolderLinks links, std::vector<NativeString>* names) {
   names->clear();
   NativeString pattern = folder;
   if (!pattern.empty() && pattern.back() != kSeparator && pattern.back() != L'/') pattern += kSeparator;
@@ -34,6 +41,7 @@ Status List(const NativeString& folder, EntryType wanted, std::vector<NativeStri
     if (name == L"." || name == L"..") continue;
     if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     const bool is_folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (is_folder && links == FolderLinks::kLeftOut && IsLink(entry)) continue;
     if (wanted == EntryType::kFolder ? is_folder : (!is_folder && MatchesMapPattern(name))) names->push_back(name);
   } while (FindNextFileW(find, &entry));
   const DWORD error = GetLastError();
@@ -46,11 +54,11 @@ Status List(const NativeString& folder, EntryType wanted, std::vector<NativeStri
 }  // namespace
 
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFile, names);
+  return List(folder, EntryType::kFile, FolderLinks::kListed, names);
 }
 
-Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFolder, names);
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
+  return List(folder, EntryType::kFolder, links, names);
 }
 
 }  // namespace platform
