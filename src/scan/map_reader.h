@@ -55,4 +55,15 @@ using TakeMap = std::function<platform::Status(std::size_t index, const MapSumma
 platform::Status ReadMapsInOrder(const platform::FolderFiles& folder, std::span<const platform::NativeString> names,
                                  const TerrainSelection& selection, int reads_in_flight, const TakeMap& take);
 
+// Receives map `index`'s summary, or, when the map could not be read, the
+// failure that says why (`summary` is then empty); a failure returned stops the reading.
+using TakeMapRead =
+    std::function<platform::Status(std::size_t index, const platform::Status& read, const MapSummary& summary)>;
+
+// As ReadMapsInOrder, except that a map that cannot be read stops nothing by
+// itself: `take` is handed its failure in its place in the list.
+platform::Status ReadEveryMapInOrder(const platform::FolderFiles& folder,
+                                     std::span<const platform::NativeString> names,
+                                     const TerrainSelection& selection, int reads_in_flight, const TakeMapRead& take);
+
 }  // namespace scan
