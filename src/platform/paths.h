@@ -2,6 +2,8 @@
 // user's folder that stands in for the first drive's root.
 #pragma once
 
+#include <string>
+
 #include "platform/text.h"
 
 namespace platform {
@@ -15,6 +17,10 @@ inline constexpr NativeChar kSeparator = '/';
 // True only for an existing folder (or a link to one); false for an empty path,
 // a file or a missing path.
 bool FolderExists(const NativeString& path);
+
+// Why `path` is not an existing folder, as the system says it ("No such file
+// or directory", "Not a directory"); empty when it is one.
+std::string NotAFolderReason(const NativeString& path);
 
 // The folder that stands in for the first drive's root, ending in kSeparator:
 // the home folder on POSIX; on Windows the user's Documents folder as the

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/paths.h"
@@ -35,6 +37,14 @@ bool FolderExists(const NativeString& path) {
   // A name holding a NUL cannot exist; the system would see only its start.
   return !path.empty() && path.find('\0') == NativeString::npos && ::stat(path.c_str(), &info) == 0 &&
          S_ISDIR(info.st_mode);
+}
+
+std::string NotAFolderReason(const NativeString& path) {
+  if (path.empty()) return std::strerror(ENOENT);
+  if (path.find('\0') != NativeString::npos) return std::strerror(EINVAL);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
+  return S_ISDIR(info.st_mode) ? std::string() : std::strerror(ENOTDIR);
 }
 
 NativeString AbsolutePath(const NativeString& path) {
