@@ -27,6 +27,8 @@ struct Options {
   bool keep_going = false;
   bool quiet = false;
   int jobs = scan::kReadsInFlight;
+
+  bool operator==(const Options&) const = default;
 };
 
 // What the command line asks for: a scan with `options`, or `text` printed on
