@@ -15,11 +15,13 @@ namespace {
 
 enum class EntryType { kFile, kFolder };
 
-// True for a symbolic link or a junction: a folder that is elsewhere (not a
-// cloud file's placeholder, which is a reparse point too).
+// True for a link to a folder that is elsewhere: a symbolic link, a junction,
+// or a reparse point with no tag, as wine shows a POSIX link. Not a cloud
+// file's placeholder, which is a reparse point too.
 bool IsLink(const WIN32_FIND_DATAW& entry) {
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-         (entry.dwReserved0 == IO_REPARSE_TAG_SYMLINK || entry.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+  if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+  const DWORD tag = entry.dwReserved0;
+  return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT || tag == 0;
 }
 
 Status List(const NativeString& folder, EntryType wanted, FolderLinks links, std::vector<NativeString>* names) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/windows_text.h"
 #endif
 
 #include <algorithm>
@@ -22,8 +24,10 @@ namespace fs = std::filesystem;
 const std::string kSep(1, static_cast<char>(platform::kSeparator));
 #ifdef _WIN32
 const fs::path kProgram = "Z:" GROUNDSTYLES_SCAN_PROGRAM;  // the build folder under wine's drive for "/"
-const std::string kDenied = "The process cannot access the file because it is being used by another process.";
-const std::string kMissing = "The system cannot find the file specified.", kNotAFolder = "The directory name is invalid.";
+// The system's reasons, in its own words.
+const std::string kDenied = platform::internal::WindowsErrorText(ERROR_SHARING_VIOLATION);
+const std::string kMissing = platform::internal::WindowsErrorText(ERROR_FILE_NOT_FOUND);
+const std::string kNotAFolder = platform::internal::WindowsErrorText(ERROR_DIRECTORY);
 #else
 const fs::path kProgram = GROUNDSTYLES_SCAN_PROGRAM;
 const std::string kDenied = "Permission denied", kMissing = "No such file or directory", kNotAFolder = "Not a directory";
@@ -156,10 +160,14 @@ TEST_F(ScanProgram, ALibraryIsReadFolderByFolderDepthFirstInOneReport) {
                           ".hidden/H.MAP"}) {
     AddMap(fs::path(map).make_preferred(), {1});
   }
-  fs::create_directory_symlink(maps_, maps_ / "b" / "loop");
 #ifdef _WIN32
   SetFileAttributesW((maps_ / ".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  // Wine makes no link itself; a POSIX program makes one, as a Linux user would.
+  tools::RunProgram("Z:\\bin\\ln", {"-s", "..", "loop"}, maps_ / "b");
+#else
+  fs::create_directory_symlink(maps_, maps_ / "b" / "loop");
 #endif
+  ASSERT_TRUE(fs::exists(maps_ / "b" / "loop" / "ARRACT.MAP"));
   EXPECT_EQ(Run({"-r", "-o", "-", maps_}), "0 " + Header(5) + "* ARRACT.MAP            : City, \r\n"
                                                            "* b" + kSep + "KLIN.MAP            : City, \r\n"
                                                            "  b" + kSep + "inner" + kSep + "X.MAP         : City, \r\n"
