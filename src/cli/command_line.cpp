@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
+#include <memory>
 
 #include "groundstyles_version.h"
 #include "terrain_list.h"
