@@ -58,15 +58,6 @@ platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platf
 
 platform::Status ReadMapsInOrder(const platform::FolderFiles& folder, std::span<const platform::NativeString> names,
                                  const TerrainSelection& selection, int reads_in_flight, const TakeMap& take) {
-  return ReadEveryMapInOrder(folder, names, selection, reads_in_flight,
-                             [&](std::size_t index, const platform::Status& read, const MapSummary& summary) {
-                               return read.ok() ? take(index, summary) : read;
-                             });
-}
-
-platform::Status ReadEveryMapInOrder(const platform::FolderFiles& folder,
-                                     std::span<const platform::NativeString> names,
-                                     const TerrainSelection& selection, int reads_in_flight, const TakeMapRead& take) {
   // Each slot holds a map's reading between the thread that read it and `take`.
   struct MapRead {
     platform::Status status;

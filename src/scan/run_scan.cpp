@@ -70,7 +70,7 @@ platform::Status WriteScan(const ScanRequest& request, const TerrainCatalogue& c
     *text += kLineEnd;
     return sink(*text);
   };
-  return ReadEveryMapInOrder(maps, listed_names, request.selection, request.reads_in_flight, write_line);
+  return ReadMapsInOrder(maps, listed_names, request.selection, request.reads_in_flight, write_line);
 }
 
 }  // namespace scan
