@@ -82,10 +82,7 @@ TEST(CommandLine, HelpAndVersionArePrinted) {
   const CommandLine help = ParseCommandLine({"maps", "--help"});
   EXPECT_EQ(help.action, Action::kPrint);
   EXPECT_EQ(help.text.rfind("Usage: groundstyles-scan [OPTION]... FOLDER\n", 0), 0u) << help.text;
-  // Options as a shell user knows them, with or without a short name.
-  for (const char* option : {"\n  -o, --report-folder=DIR  write ", "\n      --list-terrain       print "}) {
-    EXPECT_NE(help.text.find(option), std::string::npos) << option;
-  }
+  EXPECT_NE(help.text.find("\n  -o, --report-folder=DIR  write "), std::string::npos);  // as a shell user knows it
   // It fits a screen of 24 lines of 80 characters.
   std::istringstream lines(help.text);
   int count = 0;

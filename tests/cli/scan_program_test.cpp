@@ -89,7 +89,6 @@ TEST_F(ScanProgram, WritesTheWindowsReportByteForByteToAFileOrToStandardOutput) 
   AddMap("EMPTY.MAP", {});
   AddMap(u8"\u00DCbung.MAP", {3});
   AddMap("ABCDEFGHIJKLMNOPQRSTUVW.MAP", {16, 3});
-  tools::WriteFile(maps_ / "notes.txt", "");
   // FOLDER relative, with a separator at its end; the report in the working folder.
   EXPECT_EQ(Run({"maps" + kSep}), "0 ");
   EXPECT_EQ(tools::ReadFile(temp_.path() / scan::kReportFileName), WindowReport());

@@ -49,12 +49,5 @@ TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTer
   for (const auto& [name, summary, line] : cases) EXPECT_EQ(Line(name, summary), line) << name;
 }
 
-TEST(UnreadableMapLine, LaysTheNameOutAsAnyMapsAndGivesTheReason) {
-  EXPECT_EQ(UnreadableMapLine(FromUtf8("KLIN.MAP"), "Permission denied"),
-            "* KLIN.MAP              : cannot be read: Permission denied");
-  EXPECT_EQ(UnreadableMapLine(FromUtf8("ABCDEFGHIJKLMNOPQRS.MAP"), "Is a\ndirectory"),
-            "ABCDEFGHIJKLMNOPQRS.MAP: cannot be read: Is a?directory");
-}
-
 }  // namespace
 }  // namespace scan
