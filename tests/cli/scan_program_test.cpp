@@ -161,8 +161,10 @@ TEST_F(ScanProgram, ALibraryIsReadFolderByFolderDepthFirstInOneReport) {
   }
 #ifdef _WIN32
   SetFileAttributesW((maps_ / ".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  // Wine makes no link itself; a POSIX program makes one, as a Linux user would.
+  // Wine makes no link itself; a POSIX program makes one, as a Linux user
+  // would, and wine does not wait for such a program to end.
   tools::RunProgram("Z:\\bin\\ln", {"-s", "..", "loop"}, maps_ / "b");
+  for (int wait = 0; wait < 200 && !fs::exists(maps_ / "b" / "loop"); ++wait) Sleep(50);
 #else
   fs::create_directory_symlink(maps_, maps_ / "b" / "loop");
 #endif
