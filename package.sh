@@ -179,9 +179,9 @@ QT_QPA_PLATFORM=offscreen timeout 3 "$unpacked/usr/bin/groundstyles" || status=$
 
 echo "== ${zip#"$PWD"/}"
 unzip -Z1 "$zip"
-[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = \
-  "$windows_name/LICENSE.txt $windows_name/README.txt $windows_name/groundstyles.exe " ] ||
-  fail "the zip should hold groundstyles.exe, README.txt and LICENSE.txt"
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = \
+  "$windows_name/LICENSE.txt $windows_name/README.txt $windows_name/groundstyles-scan.exe $windows_name/groundstyles.exe " ] ||
+  fail "the zip should hold groundstyles.exe, groundstyles-scan.exe, README.txt and LICENSE.txt"
 unzip -q "$zip" -d "$scratch/zip"
 for text in README.txt LICENSE.txt; do
   file=$scratch/zip/$windows_name/$text

@@ -11,12 +11,12 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # in), and those its tests need besides (GoogleTest, the desktop's
 # validators, a session bus for the window's tests, and fonts for East Asian
 # languages, whose taller lines the window's tests are run with).
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-liberation2)
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-liberation2 libcli11-dev)
 TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dbus-daemon fonts-noto-cjk)
 
 # Those the Windows cross-build and its runs under wine need (Xvfb for a
 # machine without a display), and GoogleTest's sources for its tests.
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb)
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libcli11-dev wine wine64 xvfb)
 WINDOWS_TEST_PACKAGES=(googletest)
 
 apt_updated=no

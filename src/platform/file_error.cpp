@@ -11,7 +11,7 @@ Status FileError(std::string_view verb, const NativeString& path, std::string_vi
   message += QuestionMarkControls(ToUtf8(AbsolutePath(path)), ControlSet::kAscii);
   message += "\": ";
   message += reason;
-  return Status::Error(std::move(message));
+  return Status::Error(std::move(message), std::string(reason));
 }
 
 }  // namespace platform

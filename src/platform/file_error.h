@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// `cannot <verb> "<absolute path>": <reason>`, control characters in the path shown as '?'.
+// `cannot <verb> "<absolute path>": <reason>`, control characters in the path
+// shown as '?'; the status keeps `reason` as its own too.
 Status FileError(std::string_view verb, const NativeString& path, std::string_view reason);
 
 }  // namespace platform

@@ -15,8 +15,9 @@ namespace platform {
 Status ReadFileHead(const NativeString& path, unsigned char* buffer, std::size_t capacity,
                     std::size_t* length);
 
-// Reads the files of one folder by name, looking the folder up once instead of
-// once a file. A failure names the file as `folder` + kSeparator + `name`.
+// Reads the files of one folder by name (or by their path under it), looking
+// the folder up once instead of once a file. A failure names the file as
+// `folder` + kSeparator + `name`.
 class FolderFiles {
  public:
   explicit FolderFiles(NativeString folder);
@@ -24,7 +25,7 @@ class FolderFiles {
   FolderFiles(const FolderFiles&) = delete;
   FolderFiles& operator=(const FolderFiles&) = delete;
 
-  // ReadFileHead for the file `name` in the folder.
+  // ReadFileHead for the file `name` in the folder, or under it.
   Status ReadFileHead(const NativeString& name, unsigned char* buffer, std::size_t capacity,
                       std::size_t* length) const;
 

@@ -79,8 +79,9 @@ FolderFiles::~FolderFiles() {
 
 Status FolderFiles::ReadFileHead(const NativeString& name, unsigned char* buffer, std::size_t capacity,
                                  std::size_t* length) const {
-  // A plain name is opened relative to the open folder; anything else by its whole path.
-  if (handle_ < 0 || name.empty() || name.find_first_of(std::string_view("/\0", 2)) != NativeString::npos) {
+  // A relative name ("A.MAP", "Campaign 1/A.MAP") is opened relative to the
+  // open folder; anything else by its whole path.
+  if (handle_ < 0 || name.empty() || name.front() == '/' || name.find('\0') != NativeString::npos) {
     return platform::ReadFileHead(ShownPath{folder_, &name}, buffer, capacity, length);
   }
   return ReadHeadAt(static_cast<int>(handle_), name.c_str(), ShownPath{folder_, &name}, buffer, capacity, length);

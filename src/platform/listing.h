@@ -18,8 +18,12 @@ bool NameLess(const NativeString& a, const NativeString& b);
 // ones left out, in NameLess order.
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names);
 
-// The names of the folders in `folder` (links followed), hidden ones left
-// out, in NameLess order.
-Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names);
+// Whether a link to a folder (on Windows a symbolic link or a junction) is listed as a folder.
+enum class FolderLinks { kListed, kLeftOut };
+
+// The names of the folders in `folder` (links followed unless left out),
+// hidden ones left out, in NameLess order.
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names,
+                      FolderLinks links = FolderLinks::kListed);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // Folder listing on POSIX with readdir: the entry type saves a stat for all
 // but links and file systems that do not report it.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -16,7 +17,8 @@ namespace {
 
 enum class EntryType { kFile, kFolder, kOther };
 
-EntryType TypeOf(int dir_fd, const dirent& entry) {
+// The entry's type, a link's being what it leads to unless `follow_links` is false.
+EntryType TypeOf(int dir_fd, const dirent& entry, bool follow_links) {
   switch (entry.d_type) {
     case DT_REG:
       return EntryType::kFile;
@@ -25,7 +27,8 @@ EntryType TypeOf(int dir_fd, const dirent& entry) {
     case DT_LNK:
     case DT_UNKNOWN: {
       struct stat info {};
-      if (::fstatat(dir_fd, entry.d_name, &info, 0) != 0) return EntryType::kOther;  // e.g. a dangling link
+      const int flags = follow_links ? 0 : AT_SYMLINK_NOFOLLOW;
+      if (::fstatat(dir_fd, entry.d_name, &info, flags) != 0) return EntryType::kOther;  // e.g. a dangling link
       if (S_ISREG(info.st_mode)) return EntryType::kFile;
       if (S_ISDIR(info.st_mode)) return EntryType::kFolder;
       return EntryType::kOther;
@@ -35,7 +38,7 @@ EntryType TypeOf(int dir_fd, const dirent& entry) {
   }
 }
 
-Status List(const NativeString& folder, EntryType wanted, bool (*accept)(const NativeString&),
+Status List(const NativeString& folder, EntryType wanted, bool (*accept)(const NativeString&), bool follow_links,
             std::vector<NativeString>* names) {
   names->clear();
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -44,7 +47,7 @@ Status List(const NativeString& folder, EntryType wanted, bool (*accept)(const N
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] == '.') continue;  // hidden, and "." and ".."
     NativeString name = entry->d_name;
-    if (accept(name) && TypeOf(::dirfd(dir), *entry) == wanted) names->push_back(std::move(name));
+    if (accept(name) && TypeOf(::dirfd(dir), *entry, follow_links) == wanted) names->push_back(std::move(name));
     errno = 0;
   }
   const int error = errno;
@@ -59,11 +62,11 @@ bool AnyName(const NativeString&) { return true; }
 }  // namespace
 
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFile, MatchesMapPattern, names);
+  return List(folder, EntryType::kFile, MatchesMapPattern, true, names);
 }
 
-Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFolder, AnyName, names);
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
+  return List(folder, EntryType::kFolder, AnyName, links == FolderLinks::kListed, names);
 }
 
 }  // namespace platform

@@ -15,7 +15,16 @@ namespace {
 
 enum class EntryType { kFile, kFolder };
 
-Status List(const NativeString& folder, EntryType wanted, std::vector<NativeString>* names) {
+// True for a link to a folder that is elsewhere: a symbolic link, a junction,
+// or a reparse point with no tag, as wine shows a POSIX link. Not a cloud
+// file's placeholder, which is a reparse point too.
+bool IsLink(const WIN32_FIND_DATAW& entry) {
+  if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+  const DWORD tag = entry.dwReserved0;
+  return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT || tag == 0;
+}
+
+Status List(const NativeString& folder, EntryType wanted, FolderLinks links, std::vector<NativeString>* names) {
   names->clear();
   NativeString pattern = folder;
   if (!pattern.empty() && pattern.back() != kSeparator && pattern.back() != L'/') pattern += kSeparator;
@@ -34,6 +43,7 @@ Status List(const NativeString& folder, EntryType wanted, std::vector<NativeStri
     if (name == L"." || name == L"..") continue;
     if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
     const bool is_folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (is_folder && links == FolderLinks::kLeftOut && IsLink(entry)) continue;
     if (wanted == EntryType::kFolder ? is_folder : (!is_folder && MatchesMapPattern(name))) names->push_back(name);
   } while (FindNextFileW(find, &entry));
   const DWORD error = GetLastError();
@@ -46,11 +56,11 @@ Status List(const NativeString& folder, EntryType wanted, std::vector<NativeStri
 }  // namespace
 
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFile, names);
+  return List(folder, EntryType::kFile, FolderLinks::kListed, names);
 }
 
-Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFolder, names);
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
+  return List(folder, EntryType::kFolder, links, names);
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 // user's folder that stands in for the first drive's root.
 #pragma once
 
+#include <string>
+
 #include "platform/text.h"
 
 namespace platform {
@@ -20,6 +22,10 @@ bool FolderExists(const NativeString& path);
 // folder in place of "~"; any other path ("~user", "a~b"), and every path on
 // Windows, as it is.
 NativeString ExpandHome(const NativeString& path);
+
+// Why `path` is not an existing folder, as the system says it ("No such file
+// or directory", "Not a directory"); empty when it is one.
+std::string NotAFolderReason(const NativeString& path);
 
 // The folder that stands in for the first drive's root, ending in kSeparator:
 // the home folder on POSIX; on Windows the user's Documents folder as the

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/paths.h"
@@ -42,6 +44,14 @@ NativeString ExpandHome(const NativeString& path) {
   std::string home = HomeFolder();
   if (home.back() != kSeparator) home += kSeparator;
   return home + path.substr(std::min<std::size_t>(path.size(), 2));
+}
+
+std::string NotAFolderReason(const NativeString& path) {
+  if (path.empty()) return std::strerror(ENOENT);
+  if (path.find('\0') != NativeString::npos) return std::strerror(EINVAL);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::strerror(errno);
+  return S_ISDIR(info.st_mode) ? std::string() : std::strerror(ENOTDIR);
 }
 
 NativeString AbsolutePath(const NativeString& path) {

@@ -35,6 +35,15 @@ bool FolderExists(const NativeString& path) {
 // "~" is a name like any other on Windows.
 NativeString ExpandHome(const NativeString& path) { return path; }
 
+std::string NotAFolderReason(const NativeString& path) {
+  if (path.empty()) return internal::WindowsErrorText(ERROR_PATH_NOT_FOUND);
+  if (path.find(L'\0') != NativeString::npos) return internal::WindowsErrorText(ERROR_INVALID_NAME);
+  internal::QuietDriveErrors quiet;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return internal::WindowsErrorText(GetLastError());
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? std::string() : internal::WindowsErrorText(ERROR_DIRECTORY);
+}
+
 // C:\ takes no new file from ordinary users on current Windows, so the report
 // goes to a folder of the user's own.
 NativeString ReportFallbackFolder() {

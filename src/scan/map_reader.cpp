@@ -58,13 +58,21 @@ platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platf
 
 platform::Status ReadMapsInOrder(const platform::FolderFiles& folder, std::span<const platform::NativeString> names,
                                  const TerrainSelection& selection, int reads_in_flight, const TakeMap& take) {
-  std::vector<MapSummary> summaries(SlotCount(names.size(), reads_in_flight));
+  // Each slot holds a map's reading between the thread that read it and `take`.
+  struct MapRead {
+    platform::Status status;
+    MapSummary summary;
+  };
+  std::vector<MapRead> reads(SlotCount(names.size(), reads_in_flight));
   return RunInOrder(
       names.size(), reads_in_flight,
       [&](std::size_t index, std::size_t slot) {
-        return ReadMapSummary(folder, names[index], selection, &summaries[slot]);
+        MapRead& read = reads[slot];
+        read.summary = MapSummary();
+        read.status = ReadMapSummary(folder, names[index], selection, &read.summary);
+        return platform::Status::Ok();
       },
-      [&](std::size_t index, std::size_t slot) { return take(index, summaries[slot]); });
+      [&](std::size_t index, std::size_t slot) { return take(index, reads[slot].status, reads[slot].summary); });
 }
 
 }  // namespace scan

@@ -45,13 +45,15 @@ platform::Status ReadMapSummary(const platform::FolderFiles& folder, const platf
 // this many, and cached maps lose nothing to it (see the README's benchmark).
 inline constexpr int kReadsInFlight = 32;
 
-// Receives the summary of map `index` of a list; a failure stops the reading.
-using TakeMap = std::function<platform::Status(std::size_t index, const MapSummary& summary)>;
+// Receives map `index`'s summary, or, when the map could not be read, the
+// failure that says why (`summary` is then empty); a failure returned stops the reading.
+using TakeMap =
+    std::function<platform::Status(std::size_t index, const platform::Status& read, const MapSummary& summary)>;
 
 // Reads the maps `names` of `folder`, up to `reads_in_flight` at once, as
-// RunInOrder does (ordered_reads.h), and hands each summary to `take` in list
-// order. Returns the first failure in list order, of a read or of `take`; no
-// map is left open when it returns.
+// RunInOrder does (ordered_reads.h), and hands each map's summary, or why it
+// could not be read, to `take` in list order. Returns the first failure that
+// `take` returns; no map is left open when it returns.
 platform::Status ReadMapsInOrder(const platform::FolderFiles& folder, std::span<const platform::NativeString> names,
                                  const TerrainSelection& selection, int reads_in_flight, const TakeMap& take);
 

@@ -61,19 +61,31 @@ std::string ReportHeaderText(const platform::NativeString& listed_folder, std::s
   return header;
 }
 
-std::optional<std::string> FormatMapLine(const platform::NativeString& name, const MapSummary& summary,
-                                         const TerrainCatalogue& catalogue) {
-  if (summary.found.none() && !summary.unknown) return std::nullopt;
+namespace {
+
+// The start of a map's line, up to and with its ": ".
+std::string MapLinePrefix(const platform::NativeString& name) {
   std::string line;
   const std::size_t length = platform::ReportTextWidth(name);
   if (length <= kMapNameWidth) {
-    line += IsStockMap(name) ? kStockMapMarker : std::string_view("  ");
+    // A map in a subfolder is a stock map by its own name.
+    const platform::NativeString own_name = name.substr(name.find_last_of(platform::kSeparator) + 1);
+    line += IsStockMap(own_name) ? kStockMapMarker : std::string_view("  ");
     line += ReportName(name);
     line.append(kMapNameWidth - length, ' ');
   } else {
     line += ReportName(name);
   }
   line += ": ";
+  return line;
+}
+
+}  // namespace
+
+std::optional<std::string> FormatMapLine(const platform::NativeString& name, const MapSummary& summary,
+                                         const TerrainCatalogue& catalogue) {
+  if (summary.found.none() && !summary.unknown) return std::nullopt;
+  std::string line = MapLinePrefix(name);
   for (int code = 0; code < kTerrainCodeCount; ++code) {
     if (summary.found.test(static_cast<std::size_t>(code))) {
       line += catalogue.TerrainName(code);
@@ -82,6 +94,10 @@ std::optional<std::string> FormatMapLine(const platform::NativeString& name, con
   }
   if (summary.unknown) line += kUnknownTerrain;
   return line;
+}
+
+std::string UnreadableMapLine(const platform::NativeString& name, const std::string& reason) {
+  return MapLinePrefix(name) + "cannot be read: " + ReportName(platform::FromUtf8(reason));
 }
 
 }  // namespace scan

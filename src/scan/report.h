@@ -53,8 +53,13 @@ std::string ReportName(const platform::NativeString& name);
 std::string ReportHeaderText(const platform::NativeString& listed_folder, std::size_t count);
 
 // The map's report line without its line end, or nothing when the map holds
-// no selected terrain and no unknown code.
+// no selected terrain and no unknown code. `name` may be a path under the
+// listed folder ("Campaign 1/ARRACT.MAP"): the stock marker goes by its last name.
 std::optional<std::string> FormatMapLine(const platform::NativeString& name, const MapSummary& summary,
                                          const TerrainCatalogue& catalogue);
+
+// The line, without its line end, of a map that could not be read: the name
+// as FormatMapLine lays it out, then "cannot be read: " and the system's `reason` (UTF-8).
+std::string UnreadableMapLine(const platform::NativeString& name, const std::string& reason);
 
 }  // namespace scan

@@ -31,8 +31,7 @@ platform::Status WriteReportHeader(platform::ReportFile& report, const platform:
 
 platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy) {
   const platform::NativeString report_folder = ResolveReportFolder(request.report_folder_text);
-  const std::vector<platform::NativeString>& listed_names = request.listed_names;
-  if (listed_names.empty()) return platform::Status::Ok();
+  if (request.listed_names.empty()) return platform::Status::Ok();
 
   BusyScope busy_scope(busy);
   std::unique_ptr<platform::ReportFile> report;
@@ -40,21 +39,38 @@ platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& cat
   if (auto status = platform::ReportFile::Create(report_path, &report, request.report_files); !status.ok()) {
     return status;
   }
-  if (auto status = WriteReportHeader(*report, request.listed_folder, listed_names.size()); !status.ok()) return status;
+  // The busy indicator stays on until the report is in place.
+  const BusyIndicator progress{nullptr, nullptr, busy.progress};
+  const platform::Status status =
+      WriteScan(request, catalogue, progress, [&](std::string_view bytes) { return report->Append(bytes); });
+  return status.ok() ? report->Commit() : status;
+}
+
+platform::Status WriteScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy,
+                           const ReportSink& sink) {
+  BusyScope busy_scope(busy);
+  const std::vector<platform::NativeString>& listed_names = request.listed_names;
+  if (auto status = sink(ReportHeaderText(request.listed_folder, listed_names.size())); !status.ok()) return status;
 
   // Each map is the listed folder + separator + its name; the folder is looked up once.
   const platform::FolderFiles maps(request.listed_folder);
   // Called for one map at a time, in list order, on any of the reading threads.
-  auto write_line = [&](std::size_t index, const MapSummary& summary) {
+  auto write_line = [&](std::size_t index, const platform::Status& read, const MapSummary& summary) {
     if (busy.progress) busy.progress(index + 1);
-    std::optional<std::string> text = FormatMapLine(listed_names[index], summary, catalogue);
+    std::optional<std::string> text;
+    if (read.ok()) {
+      text = FormatMapLine(listed_names[index], summary, catalogue);
+    } else if (request.unreadable) {
+      request.unreadable(read);
+      text = UnreadableMapLine(listed_names[index], read.reason());
+    } else {
+      return read;
+    }
     if (!text) return platform::Status::Ok();
     *text += kLineEnd;
-    return report->Append(*text);
+    return sink(*text);
   };
-  const platform::Status status =
-      ReadMapsInOrder(maps, listed_names, request.selection, request.reads_in_flight, write_line);
-  return status.ok() ? report->Commit() : status;
+  return ReadMapsInOrder(maps, listed_names, request.selection, request.reads_in_flight, write_line);
 }
 
 }  // namespace scan

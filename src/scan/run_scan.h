@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/status.h"
@@ -39,6 +40,9 @@ struct ScanRequest {
   int reads_in_flight = kReadsInFlight;
   // The file system the report is written through.
   std::reference_wrapper<const platform::ReportFileSystem> report_files = platform::SystemReportFileSystem();
+  // When set, a map that cannot be read stops nothing: its line says why
+  // (UnreadableMapLine), and this is called with its failure, in list order.
+  std::function<void(const platform::Status& failure)> unreadable;
 };
 
 // Resolves the report folder; when the list is not empty, reads each map
@@ -46,7 +50,17 @@ struct ScanRequest {
 // that folder with the header and one line for each map that has anything to
 // report, naming terrain as `catalogue` does. An empty list touches nothing on
 // disk. A failure stops the scan, leaves any previous report as it was and
-// names the first failing map in list order (or the report) and the system's reason.
+// names the first failing map in list order (or the report) and the system's
+// reason; a map that cannot be read fails it unless `request.unreadable` is set.
 platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy);
+
+// Receives the report's text a piece at a time; a failure stops the scan.
+using ReportSink = std::function<platform::Status(std::string_view bytes)>;
+
+// The heart of RunScan, for a report that goes elsewhere than a file: reads
+// the listed maps and hands the header and their lines to `sink` (the report
+// folder text and the report calls are not used). Fails as RunScan does.
+platform::Status WriteScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy,
+                           const ReportSink& sink);
 
 }  // namespace scan

@@ -28,6 +28,8 @@ TEST(Listing, MapFilesMatchWithoutCaseSortWithoutCaseAndKeepTheirBytes) {
 
   ASSERT_TRUE(ListSubfolders(folder.native(), &names).ok());
   EXPECT_EQ(names, (std::vector<NativeString>{"DIRLINK.MAP", "X.MAP"}));
+  ASSERT_TRUE(ListSubfolders(folder.native(), &names, FolderLinks::kLeftOut).ok());
+  EXPECT_EQ(names, (std::vector<NativeString>{"X.MAP"}));
 
   EXPECT_EQ(ListMapFiles("/no/such/folder", &names).message(),
             "cannot list \"/no/such/folder\": No such file or directory");

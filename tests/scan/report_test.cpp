@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "platform/paths.h"
 #include "summary.h"
 
 namespace scan {
@@ -17,6 +18,7 @@ std::optional<std::string> Line(const std::string& name, const MapSummary& summa
 
 TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTerrainInOrder) {
   const std::string name22 = "ABCDEFGHIJKLMNOPQR.MAP", name23 = "ARRACT.MAP" + std::string(13, ' ');
+  const std::string sep(1, static_cast<char>(platform::kSeparator));
   const std::tuple<std::string, MapSummary, std::optional<std::string>> cases[] = {
       {"ARRACT.MAP", Summary({0, 1}), "* ARRACT.MAP            : Clear , City, "},
       {name22, Summary({16}), "  " + name22 + ": Rough, "},
@@ -33,6 +35,10 @@ TEST(FormatMapLine, MarksStockMapsPadsNamesOfUpTo22CharactersAndListsSelectedTer
       {"ARRACT", Summary({1}), "  ARRACT                : City, "},
       {"\tARRACT.MAP", Summary({1}), "  ?ARRACT.MAP           : City, "},
       {"DEL\x7F.MAP", Summary({1}), "  DEL?.MAP              : City, "},
+      // A map in a subfolder is named by its path, and is a stock map by its own name.
+      {"Campaign 1" + sep + "ARRACT.MAP", Summary({1}), "* Campaign 1" + sep + "ARRACT.MAP : City, "},
+      {"ARRACT.MAP" + sep + "X.MAP", Summary({1}), "  ARRACT.MAP" + sep + "X.MAP      : City, "},
+      {"Campaign 100" + sep + "ARRACT.MAP", Summary({1}), "Campaign 100" + sep + "ARRACT.MAP: City, "},
 #ifndef _WIN32  // Windows counts UTF-16 units and writes the code page (see the Windows suite)
       // 21 characters, 24 bytes in UTF-8, padded by characters; a byte that is not UTF-8 counts as one.
       {"\xC3\x9C" "bung\xE2\x82\xAC" "ABCDEFGHIJK.MAP", Summary({2}),
