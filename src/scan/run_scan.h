@@ -42,7 +42,7 @@ struct ScanRequest {
   std::reference_wrapper<const platform::ReportFileSystem> report_files = platform::SystemReportFileSystem();
   // When set, a map that cannot be read stops nothing: its line says why
   // (UnreadableMapLine), and this is called with its failure, in list order.
-  std::function<void(const platform::Status& failure)> unreadable;
+  std::function<void(const platform::Status& failure)> unreadable = nullptr;
 };
 
 // Resolves the report folder; when the list is not empty, reads each map
