@@ -24,9 +24,9 @@ class BusyScope {
 
 }  // namespace
 
-platform::Status WriteReportHeader(platform::ReportFile& report, const platform::NativeString& listed_folder,
+platform::Status WriteReportHeader(const ReportSink& sink, const platform::NativeString& listed_folder,
                                    std::size_t count) {
-  return report.Append(ReportHeaderText(listed_folder, count));
+  return sink(ReportHeaderText(listed_folder, count));
 }
 
 platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy) {
@@ -50,7 +50,7 @@ platform::Status WriteScan(const ScanRequest& request, const TerrainCatalogue& c
                            const ReportSink& sink) {
   BusyScope busy_scope(busy);
   const std::vector<platform::NativeString>& listed_names = request.listed_names;
-  if (auto status = sink(ReportHeaderText(request.listed_folder, listed_names.size())); !status.ok()) return status;
+  if (auto status = WriteReportHeader(sink, request.listed_folder, listed_names.size()); !status.ok()) return status;
 
   // Each map is the listed folder + separator + its name; the folder is looked up once.
   const platform::FolderFiles maps(request.listed_folder);

@@ -24,10 +24,6 @@ struct BusyIndicator {
   std::function<void(std::size_t maps_done)> progress;
 };
 
-// Appends the eight header lines for `count` maps listed in `listed_folder`.
-platform::Status WriteReportHeader(platform::ReportFile& report, const platform::NativeString& listed_folder,
-                                   std::size_t count);
-
 // What a scan reads and where its report goes.
 struct ScanRequest {
   // The report folder as the user typed it (see ResolveReportFolder).
@@ -56,6 +52,10 @@ platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& cat
 
 // Receives the report's text a piece at a time; a failure stops the scan.
 using ReportSink = std::function<platform::Status(std::string_view bytes)>;
+
+// Hands `sink` the eight header lines for `count` maps listed in `listed_folder`.
+platform::Status WriteReportHeader(const ReportSink& sink, const platform::NativeString& listed_folder,
+                                   std::size_t count);
 
 // The heart of RunScan, for a report that goes elsewhere than a file: reads
 // the listed maps and hands the header and their lines to `sink` (the report

@@ -231,7 +231,7 @@ TEST_F(QtWindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
     tools::WriteFile(temp_.path() / name, "");
     QTest::qWait(window::kFolderChangeDelayMs / 3);
   }
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 5000));
   QTest::qWait(2 * window::kFolderChangeDelayMs);
   EXPECT_EQ(events_.Take(), Events{"FolderChanged"});
 }
@@ -268,7 +268,7 @@ TEST_F(QtWindowTest, ProgressShowsOnTheLauncherEntry) {
   view_->ShowProgress(window::Progress::kRunning, 0.25);
   view_->ShowProgress(window::Progress::kFailed, 0.5);
   view_->ShowProgress(window::Progress::kHidden, 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 3; }, 1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 3; }, 5000));
   EXPECT_EQ(launcher.updates,
             (std::vector<std::tuple<double, bool, bool>>{{0.25, true, false}, {0.5, true, true}, {0, false, false}}));
 }
@@ -290,10 +290,10 @@ TEST_F(QtWindowTest, AVolumeMountedOrUnmountedIsPassedOn) {
   const fs::path volume = fs::path("/mnt") / temp_.path().filename();
   fs::create_directories(volume);
   ASSERT_EQ(::mount(temp_.path().c_str(), volume.c_str(), nullptr, MS_BIND, nullptr), 0);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 5000));
   ASSERT_EQ(::umount(volume.c_str()), 0);
   fs::remove(volume);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return events_.events.size() >= 2; }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return events_.events.size() >= 2; }, 5000));
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "Drive1_Refresh"}));
 }
 
