@@ -265,10 +265,15 @@ TEST_F(QtWindowTest, ProgressShowsOnTheLauncherEntry) {
   LauncherUpdates launcher;
   ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
                                                     &launcher, SLOT(Update(QString, QVariantMap))));
-  view_->ShowProgress(window::Progress::kRunning, 0.25);
-  view_->ShowProgress(window::Progress::kFailed, 0.5);
-  view_->ShowProgress(window::Progress::kHidden, 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 3; }, 5000));
+  // One at a time, as a scan shows them, a tick or more apart: three sent in
+  // the same instant may reach this test in another order.
+  const std::pair<window::Progress, double> shown[] = {
+      {window::Progress::kRunning, 0.25}, {window::Progress::kFailed, 0.5}, {window::Progress::kHidden, 0}};
+  for (const auto& [state, fraction] : shown) {
+    const std::size_t before = launcher.updates.size();
+    view_->ShowProgress(state, fraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() > before; }, 5000));
+  }
   EXPECT_EQ(launcher.updates,
             (std::vector<std::tuple<double, bool, bool>>{{0.25, true, false}, {0.5, true, true}, {0, false, false}}));
 }
