@@ -328,8 +328,9 @@ void QtWindow::RunBusy(const std::function<void()>& work, const std::function<vo
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
   loop.exec();
-  // The application quitting (QCoreApplication::exit, after aboutToQuit)
-  // ends every event loop at once, this one too: the work is asked to stop.
+  // QCoreApplication::exit ends every event loop at once, this one too, and
+  // says aboutToQuit only once the main one has returned: the program is
+  // ending, and the work is asked to stop.
   if (!ended) events_->Form1_QueryUnload();
   WaitForWork();
   ticks.stop();
