@@ -22,6 +22,11 @@ class BusyScope {
   const BusyIndicator& busy_;
 };
 
+// Whether the scan is to stop now; a stopped scan fails with a failure no one
+// is shown, as the one who stopped it knows why.
+bool Stopped(const ScanRequest& request) { return request.stop != nullptr && request.stop->load(); }
+platform::Status StoppedStatus() { return platform::Status::Error("the scan was stopped"); }
+
 }  // namespace
 
 platform::Status WriteReportHeader(const ReportSink& sink, const platform::NativeString& listed_folder,
@@ -43,7 +48,10 @@ platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& cat
   const BusyIndicator progress{nullptr, nullptr, busy.progress};
   const platform::Status status =
       WriteScan(request, catalogue, progress, [&](std::string_view bytes) { return report->Append(bytes); });
-  return status.ok() ? report->Commit() : status;
+  if (!status.ok()) return status;
+  // Once begun, the report's replacement is not broken off: it completes, or
+  // fails and puts the previous report back.
+  return Stopped(request) ? StoppedStatus() : report->Commit();
 }
 
 platform::Status WriteScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy,
@@ -56,6 +64,8 @@ platform::Status WriteScan(const ScanRequest& request, const TerrainCatalogue& c
   const platform::FolderFiles maps(request.listed_folder);
   // Called for one map at a time, in list order, on any of the reading threads.
   auto write_line = [&](std::size_t index, const platform::Status& read, const MapSummary& summary) {
+    // A failure here ends the reading: no thread takes another map.
+    if (Stopped(request)) return StoppedStatus();
     if (busy.progress) busy.progress(index + 1);
     std::optional<std::string> text;
     if (read.ok()) {

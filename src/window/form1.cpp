@@ -109,13 +109,21 @@ void Form1::Command1_Click() {
   request.listed_names = lists_.file1_names();
   request.selection = Selection();
   request.report_files = report_files_;
+  request.stop = &stop_scan_;
   // The scan reads and writes beside the window, which keeps answering; the
   // lists hold still until it ends (see scanning_).
   ScanProgress progress(view_, request.listed_names.size());
   platform::Status status;
   scanning_ = true;
+  stop_scan_ = false;
   view_.RunBusy([&] { status = scan::RunScan(request, catalogue_, progress.Indicator()); }, [&] { progress.Tick(); });
   scanning_ = false;
+  if (std::exchange(close_requested_, false)) {
+    // Whatever the scan came to, the user has asked to leave: nothing is shown.
+    progress.Hide();
+    view_.Close();
+    return;
+  }
   if (!status.ok()) progress.Fail();
   status = CatchUpAfterScan(std::move(status));
   if (!status.ok()) ShowMessage(status.message());
@@ -138,7 +146,18 @@ platform::Status Form1::CatchUpAfterScan(platform::Status status) {
   return status;
 }
 
-void Form1::Command2_Click() { view_.Close(); }
+void Form1::Command2_Click() { Form1_QueryUnload(); }
+
+void Form1::Form1_QueryUnload() {
+  if (!scanning_) {
+    view_.Close();
+    return;
+  }
+  // The view keeps running the scan's busy loop; Command1_Click closes the
+  // window once the scan has stopped.
+  close_requested_ = true;
+  stop_scan_ = true;
+}
 
 void Form1::Text1_LostFocus(FocusTarget target) {
   // Not the window losing activation or a message box opening: the user moving on.

@@ -4,6 +4,7 @@
 // Form1 gives it and passes on each event the user causes, as Form1Events.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -33,7 +34,7 @@ class Form1 : public Form1Events {
   void Form1_Load() override;
   // "Check mapfiles": scans File1's maps into the report folder Text1 names.
   void Command1_Click() override;
-  // "End Program".
+  // "End Program": as a request to close the window.
   void Command2_Click() override;
   // Leaving Text1 for another control of the window warns when the folder it
   // names is missing.
@@ -46,6 +47,10 @@ class Form1 : public Form1Events {
   // The drives are listed again, so that volumes mounted or removed meanwhile
   // show, and the lists leave a drive that has gone.
   void Drive1_Refresh() override;
+  // Closes the window, ending the program; during a scan, stops the scan
+  // first (any earlier report stays as it was) and closes once it has ended,
+  // with no message.
+  void Form1_QueryUnload() override;
 
   // The folder Dir1 shows and the folder File1 lists.
   const platform::NativeString& dir1_path() const { return lists_.dir1_path(); }
@@ -77,6 +82,9 @@ class Form1 : public Form1Events {
   bool scanning_ = false;
   bool folder_changed_ = false;
   bool drives_changed_ = false;
+  // The user asked to close the window during the scan, which is told to stop.
+  bool close_requested_ = false;
+  std::atomic<bool> stop_scan_{false};
   scan::TerrainCatalogue catalogue_;
   std::string text1_default_;  // the text Form1_Load put in Text1
 };

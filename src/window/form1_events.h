@@ -19,7 +19,8 @@ class Form1Events {
 
   // The window is made, before it shows.
   virtual void Form1_Load() = 0;
-  // "Check mapfiles" and "End Program" clicked, or Enter pressed on them.
+  // "Check mapfiles" and "End Program" clicked, or Enter pressed on them;
+  // "End Program" is passed on while the window is busy too.
   virtual void Command1_Click() = 0;
   virtual void Command2_Click() = 0;
   virtual void Text1_LostFocus(FocusTarget target) = 0;
@@ -33,6 +34,10 @@ class Form1Events {
   virtual void Dir1_Open(std::size_t row) = 0;
   // The watched folder's files or subfolders changed (see Form1View::WatchFolder).
   virtual void FolderChanged() = 0;
+  // The user or the system asks the window to close while it is busy (see
+  // Form1View::RunBusy): the close box, Alt+F4, the window menu's Close, an
+  // end-task request, the session ending. At other times the window closes.
+  virtual void Form1_QueryUnload() = 0;
 };
 
 }  // namespace window

@@ -62,7 +62,7 @@ class FakeView : public Form1View {
     if (progress.empty() || progress.back() != name) progress.push_back(name);
     if (state == Progress::kRunning) progress_fraction = fraction;
   }
-  void Close() override {}
+  void Close() override { ++closes; }
 
   std::string title, label3, text1, busy_log;
   std::array<std::string, 17> captions = tools::kTerrainNames;  // the check boxes'
@@ -73,6 +73,7 @@ class FakeView : public Form1View {
   std::function<void()> during_scan;
   std::vector<std::string> progress;  // each state shown in turn, and the messages among them
   double progress_fraction = 0;       // the last share shown running
+  int closes = 0;
 };
 
 // Form1 on the temporary machine. Except on Windows, the home folder's name is
@@ -221,6 +222,29 @@ TEST_F(Form1Test, ClicksAndChangesOfTheDiskAndTheDrivesWaitForTheScan) {
   EXPECT_EQ(view_.busy_log, "on off");
   EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "OWN.MAP"}));
   EXPECT_EQ(Lists(), "1 of 5: " + Utf8(maps_));
+}
+
+// "End Program" closes the window at once; it or a request to close during a
+// scan stops the scan, and the window closes once it has ended, with nothing
+// shown, the earlier report as it was and nothing left beside it.
+TEST_F(Form1Test, ClosingDuringAScanStopsItAndKeepsTheEarlierReport) {
+  Form1& form = Load();
+  form.Command2_Click();
+  EXPECT_EQ(view_.closes, 1);
+  view_.text1 = Utf8(card_);
+  for (void (Form1::*close)() : {&Form1::Command2_Click, &Form1::Form1_QueryUnload}) {
+    tools::WriteFile(card_ / "GroundStyles.txt", "earlier report");
+    // The new report has a name, and the scan waits once it is made.
+    report_files_.SetFaults(
+        {{.call = tools::FakeReportFileSystem::Call::kSetMode, .named = true, .delay_ms = 200, .fails = false}});
+    view_.closes = 0;
+    view_.during_scan = [&] { (form.*close)(); };
+    form.Command1_Click();
+    EXPECT_EQ(view_.closes, 1);
+    EXPECT_EQ(view_.messages, std::vector<std::string>{});
+    EXPECT_EQ(tools::ReadFile(card_ / "GroundStyles.txt"), "earlier report");
+    EXPECT_EQ(std::distance(fs::directory_iterator(card_), fs::directory_iterator()), 2);  // with CARD.MAP
+  }
 }
 
 TEST_F(Form1Test, AFailedScanSaysWhy) {

@@ -1,7 +1,8 @@
 // What both views' tests share: Form1's events recorded instead of handled,
 // a view made and loaded with them, the rows of a deep folder and how Dir1
-// must show them, Tab following the layout table's tab stops, and input
-// given while the window is busy with a slow piece of work.
+// must show them, Tab following the layout table's tab stops, input given
+// while the window is busy with a slow piece of work, and a request to close
+// the window during a scan.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "fake_drives.h"
+#include "fake_report_file_system.h"
+#include "form1.h"
 #include "form1_events.h"
 #include "form1_view.h"
 #include "map_writer.h"
@@ -40,6 +44,7 @@ class RecordingEvents : public window::Form1Events {
   void Drive1_Refresh() override { events.push_back("Drive1_Refresh"); }
   void Dir1_Open(std::size_t row) override { events.push_back("Dir1_Open " + std::to_string(row)); }
   void FolderChanged() override { events.push_back("FolderChanged"); }
+  void Form1_QueryUnload() override { events.push_back("Form1_QueryUnload"); }
 
   // The events passed on since the last Take.
   std::vector<std::string> Take() { return std::exchange(events, {}); }
@@ -161,7 +166,54 @@ class ViewTest : public ::testing::Test {
     EXPECT_EQ(events_.Take(), Events{});
   }
 
+  // Form1 on a new view, its lists on two maps and Text1 on a folder that
+  // holds an earlier report. `run` shows the window, posts a click on "Check mapfiles", then runs the
+  // program's loop, calling its argument about every 20 ms, and returns the
+  // loop's exit code; once the scan has made its new file (named here) beside
+  // the report, it waits 250 ms. `close` asks to close the window as soon as
+  // that file is there: the loop ends within half a second, with 0, the
+  // earlier report as it was and nothing beside it.
+  void ExpectCloseMidScanEndsAtOnce(const std::function<int(const std::function<void()>&)>& run,
+                                    const std::function<void()>& close) {
+    using Clock = std::chrono::steady_clock;
+    const std::filesystem::path maps = temp_.path() / "maps";
+    std::filesystem::create_directories(maps);
+    std::filesystem::create_directories(reports_);
+    WriteFile(maps / "KLIN.MAP", MapBytes({1}));
+    WriteFile(maps / "OWN.MAP", MapBytes({3}));
+    WriteFile(reports_ / "GroundStyles.txt", "earlier report");
+    FakeReportFileSystem files;
+    files.SetFaults({{.call = FakeReportFileSystem::Call::kSetMode, .named = true, .delay_ms = 250, .fails = false}});
+    const std::vector<platform::Drive> drives = {{temp_.path().native(), "TEMP"}};
+    view_ = std::make_unique<View>();
+    window::Form1 form(*view_, std::make_unique<FakeDrives>(drives), files);
+    const std::filesystem::path old_folder = std::filesystem::current_path();
+    std::filesystem::current_path(maps);  // where the lists open
+    view_->Load(form);
+    std::filesystem::current_path(old_folder);
+    view_->SetText(Control::kText1, platform::ToUtf8(reports_.native()));
+    Clock::time_point closed;
+    const int code = run([&] {
+      if (closed == Clock::time_point() && ReportsBesideTheEarlier() == 1) {
+        closed = Clock::now();
+        close();
+      }
+    });
+    const Clock::time_point ended = Clock::now();
+    view_->Load(events_);  // Form1 goes
+    ASSERT_NE(closed, Clock::time_point());
+    EXPECT_LT(ended - closed, std::chrono::milliseconds(500));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadFile(reports_ / "GroundStyles.txt"), "earlier report");
+    EXPECT_EQ(ReportsBesideTheEarlier(), 0);
+  }
+  // What the report folder holds besides the earlier report.
+  std::ptrdiff_t ReportsBesideTheEarlier() const {
+    return std::distance(std::filesystem::directory_iterator(reports_), std::filesystem::directory_iterator()) - 1;
+  }
+
   TempFolder temp_;
+  std::filesystem::path reports_ = temp_.path() / "reports";
   RecordingEvents events_;
   std::unique_ptr<View> view_;
 };

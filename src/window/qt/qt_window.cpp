@@ -17,12 +17,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QStyle>
 #include <QTreeWidget>
+#include <QWindow>
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
-#include <thread>
 
 #include "form1_lists.h"
 #include "window_fonts.h"
@@ -66,6 +69,7 @@ QtWindow::QtWindow(QWidget* parent) : QWidget(parent) {
   CreateControls();
   ConnectEvents();
   WatchMounts();
+  FollowSession();
 }
 
 QtWindow::~QtWindow() {
@@ -166,9 +170,45 @@ void QtWindow::WatchMounts() {
   connect(mounts_.get(), &QSocketNotifier::activated, this, [this] { events_->Drive1_Refresh(); });
 }
 
+void QtWindow::FollowSession() {
+  // The session manager may end the program as soon as it has answered this
+  // request to save: a scan is stopped, and has ended, before it answers.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+    if (!drop_input_) return;
+    events_->Form1_QueryUnload();
+    WaitForWork();
+  });
+}
+
+bool QtWindow::ClicksCommand2(QObject* watched, QEvent* event) const {
+  // Input reaches the window first, then the control it is for.
+  const bool window = watched == windowHandle();
+  if (!window && watched != Command2) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      // A press on the button, and the release that ends it wherever it is.
+      const bool on_it = !window || Command2->isDown() || childAt(mouse->position().toPoint()) == Command2;
+      return mouse->button() == Qt::LeftButton && on_it;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      return focusWidget() == Command2 && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+    }
+    default:
+      return false;
+  }
+}
+
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (drop_input_ && IsUserInput(event->type())) {
-    if (event->type() == QEvent::Close) event->ignore();  // refused: the window stays open
+  if (drop_input_ && IsUserInput(event->type()) && !ClicksCommand2(watched, event)) {
+    if (event->type() != QEvent::Close) return true;
+    // The window stays open until the work has ended; Form1 decides what follows.
+    event->ignore();
+    if (watched == this || watched == windowHandle()) events_->Form1_QueryUnload();
     return true;
   }
   if ((watched == Command1 || watched == Command2) && event->type() == QEvent::KeyPress) {
@@ -281,17 +321,27 @@ void QtWindow::RunBusy(const std::function<void()>& work, const std::function<vo
   QTimer ticks;
   connect(&ticks, &QTimer::timeout, this, [&tick] { tick(); });
   ticks.start(window::kTickMs);
-  std::thread worker([&] {
+  std::atomic<bool> ended{false};
+  work_ = std::thread([&] {
     work();
+    ended = true;
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
   loop.exec();
-  worker.join();
+  // QCoreApplication::exit ends every event loop at once, this one too, and
+  // says aboutToQuit only once the main one has returned: the program is
+  // ending, and the work is asked to stop.
+  if (!ended) events_->Form1_QueryUnload();
+  WaitForWork();
   ticks.stop();
   QCoreApplication::processEvents();  // what is still queued goes the same way
   qApp->removeEventFilter(this);
   drop_input_ = false;
   QApplication::restoreOverrideCursor();
+}
+
+void QtWindow::WaitForWork() {
+  if (work_.joinable()) work_.join();
 }
 
 void QtWindow::ShowProgress(window::Progress state, double fraction) {

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "form1_events.h"
@@ -76,6 +77,13 @@ class QtWindow : public QWidget, public window::Form1View {
   void ConnectEvents();
   // Passes on Drive1_Refresh whenever a volume is mounted or unmounted.
   void WatchMounts();
+  // Passes on a request of the session's end to close the window.
+  void FollowSession();
+  // Whether `event`, given to `watched`, clicks "End Program" or moves on the
+  // way to a click, which goes on while the window is busy.
+  bool ClicksCommand2(QObject* watched, QEvent* event) const;
+  // Waits for the work RunBusy runs to end.
+  void WaitForWork();
 
   window::Form1Events* events_ = nullptr;
   std::vector<QTreeWidgetItem*> dir1_rows_;
@@ -84,4 +92,5 @@ class QtWindow : public QWidget, public window::Form1View {
   std::unique_ptr<QSocketNotifier> mounts_;  // the system's mount table changed
   int mount_table_ = -1;
   bool drop_input_ = false;
+  std::thread work_;  // what RunBusy runs, until it has been waited for
 };

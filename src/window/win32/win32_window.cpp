@@ -119,6 +119,11 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
     case WM_SETFOCUS:
       if (focus_ != nullptr) SetFocus(focus_);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // the session's end is not held up, even by a scan
+    case WM_ENDSESSION:
+      if (wparam != FALSE) OnEndSession();
+      return 0;
     case WM_DPICHANGED: {
       const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -130,6 +135,33 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
       break;
   }
   return std::nullopt;
+}
+
+void Win32Window::OnEndSession() {
+  // The system may end the program as soon as this message has been
+  // answered, with no regard for a scan still writing: the scan is asked to
+  // stop, which it does between maps, and waited for, so that it has removed
+  // its unfinished file and left the earlier report as it was.
+  if (!busy()) return;
+  events_->Form1_QueryUnload();
+  WaitForWork();
+}
+
+bool Win32Window::PassesWhileBusy(const MSG& message) const {
+  // "End Program" takes a click, and Space or Enter while it has the focus.
+  if (message.hwnd != control(Control::kCommand2)) return false;
+  switch (message.message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+      return message.wParam == VK_SPACE || message.wParam == VK_RETURN;
+    default:
+      return false;
+  }
 }
 
 void Win32Window::OnCommand(int id, int code) {

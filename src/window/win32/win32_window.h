@@ -53,6 +53,10 @@ class Win32Window : public WindowBase, public window::Form1View {
   static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                     DWORD_PTR self);
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool PassesWhileBusy(const MSG& message) const override;
+  void OnCloseWhileBusy() override { events_->Form1_QueryUnload(); }
+  // The session ends: a scan is stopped, and has ended, before this returns.
+  void OnEndSession();
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
   void OpenSelectedFolder();

@@ -236,8 +236,8 @@ TEST_F(QtWindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
   EXPECT_EQ(events_.Take(), Events{"FolderChanged"});
 }
 
-// The user clicks, types and closes the window while the work runs, and
-// once more in its last moments, before the window has looked.
+// The user clicks and types while the work runs, and once more in its last
+// moments, before the window has looked.
 TEST_F(QtWindowTest, InputIsDroppedWhileBusy) {
   QtWindow& w = *view_;
   ShowActive();
@@ -245,13 +245,11 @@ TEST_F(QtWindowTest, InputIsDroppedWhileBusy) {
     Click(w.Check1[0]);
     Click(w.Command1);
     QTest::keyClicks(w.Text1, "x");
-    w.close();
   };
   // Posted from the window's thread as the work ends: queued behind its end.
   const auto post_input = [&] {
     QMetaObject::invokeMethod(&w, [&w] {
       QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, "y"));
-      QCoreApplication::postEvent(&w, new QCloseEvent);
     }, Qt::QueuedConnection);
   };
   ExpectInputDroppedWhileBusy("/reports", give_input, post_input);
@@ -285,6 +283,36 @@ TEST_F(QtWindowTest, ClosingTheWindowEndsTheProgram) {
   QObject test;  // the program did not end: the timer goes with the test
   QTimer::singleShot(5000, &test, [] { QCoreApplication::exit(1); });
   EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+// Closing the window (as its close box, Alt+F4 and its menu do), "End
+// Program", the session's end (which quits the application) and the
+// application's loops ended, during a scan.
+TEST_F(QtWindowTest, ClosingDuringAScanEndsTheProgramAtOnce) {
+  const std::function<void()> closes[] = {
+      [this] { view_->close(); },
+      [this] { QTest::mouseClick(view_->Command2, Qt::LeftButton); },
+      [] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+      },
+      [] { QCoreApplication::exit(0); },
+  };
+  for (const std::function<void()>& close : closes) {
+    SCOPED_TRACE(&close - closes);
+    ExpectCloseMidScanEndsAtOnce([this](const std::function<void()>& tick) {
+      view_->show();
+      QMetaObject::invokeMethod(view_->Command1, &QPushButton::click, Qt::QueuedConnection);
+      QTimer ticks;
+      QObject::connect(&ticks, &QTimer::timeout, tick);
+      ticks.start(20);
+      QObject limit;  // the program did not end: the timer goes with the loop
+      QTimer::singleShot(5000, &limit, [] { QCoreApplication::exit(1); });
+      const int code = QCoreApplication::exec();
+      QCoreApplication::processEvents();  // what the window's closing posted
+      return code;
+    }, close);
+  }
 }
 
 // A volume mounted or unmounted is passed on without the drive list being

@@ -240,17 +240,16 @@ TEST_F(Win32WindowTest, Drive1CountsTheUsersChoiceOnly) {
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Refresh", "Drive1_Change 3", "Drive1_Refresh"}));
 }
 
-// The user clicks, types, presses Alt+F4 and the close box and ends the
-// program from outside; and clicks again as the work ends.
+// The user clicks and types, and presses F4 alone and Alt+F5; and clicks
+// again as the work ends.
 TEST_F(Win32WindowTest, InputIsDroppedWhileBusy) {
   ShowActive();
   const auto give_input = [&] {
     PostClick(Get(Control::kCheck1, 0));
     PostClick(Get(Control::kCommand1));
     PostMessageW(Get(Control::kText1), WM_CHAR, L'x', 0);
-    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
-    PostMessageW(view_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageW(view_->hwnd(), WM_CLOSE, 0, 0);
+    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 0);
+    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F5, 1 << 29);
   };
   ExpectInputDroppedWhileBusy("C:\\reports", give_input, [&] { PostClick(Get(Control::kCheck1, 0)); });
   EXPECT_TRUE(IsWindow(view_->hwnd()));
@@ -266,6 +265,30 @@ TEST_F(Win32WindowTest, AQuitArrivingWhileBusyEndsTheProgramOnceTheWorkIsDone) {
       },
       [] {});
   EXPECT_EQ(RunFor(3000, [] {}), 7);  // -1: the program was still running
+}
+
+// The close box or the window menu's Close, Alt+F4, an end-task request,
+// "End Program", and the session's end, during a scan; the scan has ended
+// before the session's end is answered, as the system may end the program then.
+TEST_F(Win32WindowTest, ClosingDuringAScanEndsTheProgramAtOnce) {
+  const std::function<void()> closes[] = {
+      [this] { PostMessageW(view_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+      [this] { PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29); },
+      [this] { PostMessageW(view_->hwnd(), WM_CLOSE, 0, 0); },
+      [this] { PostClick(Get(Control::kCommand2)); },
+      [this] {
+        EXPECT_EQ(SendMessageW(view_->hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+        SendMessageW(view_->hwnd(), WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(ReportsBesideTheEarlier(), 0);
+      },
+  };
+  for (const std::function<void()>& close : closes) {
+    SCOPED_TRACE(&close - closes);
+    ExpectCloseMidScanEndsAtOnce([this](const std::function<void()>& tick) {
+      PostClick(Get(Control::kCommand1));
+      return RunFor(5000, tick);
+    }, close);
+  }
 }
 
 TEST_F(Win32WindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
