@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "platform/text.h"
+
 namespace window {
 
 // Where the focus went when Text1 lost it.
@@ -33,6 +35,8 @@ class Form1Events {
   virtual void Dir1_Open(std::size_t row) = 0;
   // The watched folder's files or subfolders changed (see Form1View::WatchFolder).
   virtual void FolderChanged() = 0;
+  // The user dropped files or folders on the window; `path` is the first of them.
+  virtual void Form1_DragDrop(const platform::NativeString& path) = 0;
 };
 
 }  // namespace window

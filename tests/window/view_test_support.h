@@ -40,6 +40,9 @@ class RecordingEvents : public window::Form1Events {
   void Drive1_Refresh() override { events.push_back("Drive1_Refresh"); }
   void Dir1_Open(std::size_t row) override { events.push_back("Dir1_Open " + std::to_string(row)); }
   void FolderChanged() override { events.push_back("FolderChanged"); }
+  void Form1_DragDrop(const platform::NativeString& path) override {
+    events.push_back("Form1_DragDrop " + platform::ToUtf8(path));
+  }
 
   // The events passed on since the last Take.
   std::vector<std::string> Take() { return std::exchange(events, {}); }
