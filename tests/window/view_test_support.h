@@ -40,8 +40,13 @@ class RecordingEvents : public window::Form1Events {
   void Drive1_Refresh() override { events.push_back("Drive1_Refresh"); }
   void Dir1_Open(std::size_t row) override { events.push_back("Dir1_Open " + std::to_string(row)); }
   void FolderChanged() override { events.push_back("FolderChanged"); }
+  // The path as the file system names it: on POSIX its bytes, that none lost may pass.
   void Form1_DragDrop(const platform::NativeString& path) override {
+#ifdef _WIN32
     events.push_back("Form1_DragDrop " + platform::ToUtf8(path));
+#else
+    events.push_back("Form1_DragDrop " + path);
+#endif
   }
 
   // The events passed on since the last Take.
