@@ -20,15 +20,6 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
 #endif
 }
 
-ScopedEnvironment::ScopedEnvironment(const char* name) : name_(name) {
-  if (const char* old = std::getenv(name)) old_value_ = old;
-#ifdef _WIN32
-  _putenv_s(name, "");
-#else
-  unsetenv(name);
-#endif
-}
-
 ScopedEnvironment::~ScopedEnvironment() {
 #ifdef _WIN32
   _putenv_s(name_, old_value_ ? old_value_->c_str() : "");  // an empty value removes it

@@ -12,8 +12,6 @@ namespace tools {
 class ScopedEnvironment {
  public:
   ScopedEnvironment(const char* name, const std::string& value);
-  // Removes it for the life of the object.
-  explicit ScopedEnvironment(const char* name);
   ~ScopedEnvironment();
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,13 +41,10 @@ class RecordingEvents : public window::Form1Events {
   void Drive1_Refresh() override { events.push_back("Drive1_Refresh"); }
   void Dir1_Open(std::size_t row) override { events.push_back("Dir1_Open " + std::to_string(row)); }
   void FolderChanged() override { events.push_back("FolderChanged"); }
-  // The path as the file system names it: on POSIX its bytes, that none lost may pass.
+  // The path in UTF-8, on POSIX its bytes as they are, that none lost may pass.
   void Form1_DragDrop(const platform::NativeString& path) override {
-#ifdef _WIN32
-    events.push_back("Form1_DragDrop " + platform::ToUtf8(path));
-#else
-    events.push_back("Form1_DragDrop " + path);
-#endif
+    const std::u8string text = std::filesystem::path(path).u8string();
+    events.push_back("Form1_DragDrop " + std::string(text.begin(), text.end()));
   }
 
   // The events passed on since the last Take.

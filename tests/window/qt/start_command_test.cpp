@@ -8,11 +8,11 @@
 #include "groundstyles_version.h"
 #include "map_writer.h"
 #include "run_program.h"
-#include "scoped_settings.h"
 
 namespace {
 
 const std::string kHint = "Try 'groundstyles --help' for more information.\n";
+const std::string kProgram = GROUNDSTYLES_WINDOW_PROGRAM;
 
 // What the command line after the program's name asks for, as a line: "open
 // PATH", "print TEXT" or "error TEXT".
@@ -46,9 +46,6 @@ TEST(StartCommandTest, FolderIsAFolderOrAMapFile) {
 // --help and --version answer, and a wrong option is refused, where there is
 // no display to open a window on.
 TEST(StartCommandTest, TheProgramAnswersWithoutADisplay) {
-  const tools::ScopedEnvironment no_x11("DISPLAY");
-  const tools::ScopedEnvironment no_wayland("WAYLAND_DISPLAY");
-  const tools::ScopedEnvironment no_platform("QT_QPA_PLATFORM");
   const std::string help =
       "Usage: groundstyles [options] [FOLDER]\n"
       "Opens the Groundstyles window, which reports the terrain types of the PG2\n"
@@ -61,7 +58,7 @@ TEST(StartCommandTest, TheProgramAnswersWithoutADisplay) {
       "\n"
       "Arguments:\n"
       "  FOLDER         A folder of maps, or a map file for the folder that holds it.\n";
-  // The arguments, then the exit status, what it wrote on standard error and on standard output.
+  // The argument, then the exit status, what it wrote on standard error and on standard output.
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"--version", "0 groundstyles " GROUNDSTYLES_VERSION_TEXT "\n"},
       {"--help", "0 " + help},
@@ -69,7 +66,9 @@ TEST(StartCommandTest, TheProgramAnswersWithoutADisplay) {
   };
   const tools::TempFolder temp;
   for (const auto& [argument, answer] : cases) {
-    const tools::ProgramRun run = tools::RunProgram(GROUNDSTYLES_WINDOW_PROGRAM, {argument}, temp.path());
+    const tools::ProgramRun run = tools::RunProgram(
+        "/usr/bin/env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", kProgram, argument},
+        temp.path());
     EXPECT_EQ(std::to_string(run.status) + " " + run.error + run.output, answer);
   }
 }
