@@ -47,6 +47,17 @@ ListsChange FolderLists::Open(const platform::NativeString& folder) {
   return change;
 }
 
+ListsChange FolderLists::OpenGiven(const platform::NativeString& folder) {
+  std::vector<platform::NativeString> subfolders;
+  if (platform::Status status = platform::ListSubfolders(folder, &subfolders); !status.ok()) {
+    ListsChange change;
+    change.messages.push_back(status.message());
+    return change;
+  }
+  // The drives are listed anew: the folder may be on a volume mounted since.
+  return Open(folder);
+}
+
 ListsChange FolderLists::ChooseDrive(std::size_t index) {
   ListsChange change;
   if (index >= drives_.size() || MoveToDrive(index, &change)) return change;

@@ -54,6 +54,10 @@ class FolderLists {
   // The lists open on `folder` and its drive; a folder that cannot be listed
   // shows no subfolders and no maps, and a message says why.
   ListsChange Open(const platform::NativeString& folder);
+  // The lists move to `folder`, given to the window from outside, and its
+  // drive, as when the user opened it; one that cannot be listed leaves them
+  // where they are, and a message says why.
+  ListsChange OpenGiven(const platform::NativeString& folder);
   // Drive1's entry `index` chosen: the lists move to the drive's last folder,
   // or its root when that has gone. A drive that cannot be read says "Drive
   // not ready." and the lists go to the home drive, or stay where they were

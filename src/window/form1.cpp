@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "given_path.h"
 #include "groundstyles_version.h"
 #include "platform/paths.h"
 #include "scan/program_texts.h"
@@ -67,11 +68,18 @@ Form1::Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives,
       report_files_(report_files) {}
 
 void Form1::Form1_Load() {
-  // The lists open on the working folder and its drive, as they do by themselves.
-  std::error_code error;
-  platform::NativeString folder = std::filesystem::current_path(error).native();
-  if (error) folder = platform::ReportFallbackFolder();
-  Show(lists_.Open(folder));
+  ListsChange change;
+  if (!start_path_.empty()) change = lists_.OpenGiven(FolderOfGivenPath(start_path_));
+  if (!change.folders) {
+    // No start path, or its folder cannot be listed (which the change's
+    // message says): the lists open on the working folder and its drive, as
+    // they do by themselves.
+    std::error_code error;
+    platform::NativeString folder = std::filesystem::current_path(error).native();
+    if (error) folder = platform::ReportFallbackFolder();
+    change.Add(lists_.Open(folder));
+  }
+  Show(change);
 
   view_.SetText(Control::kLabel3, std::string(scan::kNotice));
   const std::string version = scan::SignedNumberText(GROUNDSTYLES_VERSION_MAJOR) + "." +
@@ -183,6 +191,10 @@ void Form1::Drive1_Refresh() {
 }
 
 void Form1::Dir1_Open(std::size_t row) { Show(lists_.OpenRow(row)); }
+
+void Form1::Form1_DragDrop(const platform::NativeString& path) {
+  if (!scanning_) Show(lists_.OpenGiven(FolderOfGivenPath(path)));
+}
 
 void Form1::FolderChanged() {
   // The scan reads File1's names: a change waits until it ends.

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "folder_lists.h"
@@ -29,8 +30,13 @@ class Form1 : public Form1Events {
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  // The window opens: the lists show the working folder and its drive, then
-  // the title, the notice and Text1 are set and every terrain type is ticked.
+  // The lists open on the folder `path` stands for (see FolderOfGivenPath), a
+  // path given on the command line, rather than on the working folder.
+  void SetStartPath(platform::NativeString path) { start_path_ = std::move(path); }
+  // The window opens: the lists show the start path's folder, or the working
+  // folder, and its drive, then the title, the notice and Text1 are set and
+  // every terrain type is ticked. When the start path's folder cannot be
+  // listed, a message says why and the lists show the working folder.
   void Form1_Load() override;
   // "Check mapfiles": scans File1's maps into the report folder Text1 names.
   void Command1_Click() override;
@@ -51,6 +57,10 @@ class Form1 : public Form1Events {
   // first (any earlier report stays as it was) and closes once it has ended,
   // with no message.
   void Form1_QueryUnload() override;
+  // The lists move to the folder `path` stands for, as when the user opened
+  // it; one that cannot be listed leaves them where they are and says why.
+  // Dropped while a scan runs, as the user's other input is.
+  void Form1_DragDrop(const platform::NativeString& path) override;
 
   // The folder Dir1 shows and the folder File1 lists.
   const platform::NativeString& dir1_path() const { return lists_.dir1_path(); }
@@ -87,6 +97,7 @@ class Form1 : public Form1Events {
   std::atomic<bool> stop_scan_{false};
   scan::TerrainCatalogue catalogue_;
   std::string text1_default_;  // the text Form1_Load put in Text1
+  platform::NativeString start_path_;  // empty: the working folder
 };
 
 }  // namespace window

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "platform/text.h"
+
 namespace window {
 
 // Where the focus went when Text1 lost it.
@@ -38,6 +40,8 @@ class Form1Events {
   // Form1View::RunBusy): the close box, Alt+F4, the window menu's Close, an
   // end-task request, the session ending. At other times the window closes.
   virtual void Form1_QueryUnload() = 0;
+  // The user dropped files or folders on the window; `path` is the first of them.
+  virtual void Form1_DragDrop(const platform::NativeString& path) = 0;
 };
 
 }  // namespace window

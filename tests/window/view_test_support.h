@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +46,11 @@ class RecordingEvents : public window::Form1Events {
   void Dir1_Open(std::size_t row) override { events.push_back("Dir1_Open " + std::to_string(row)); }
   void FolderChanged() override { events.push_back("FolderChanged"); }
   void Form1_QueryUnload() override { events.push_back("Form1_QueryUnload"); }
+  // The path in UTF-8, on POSIX its bytes as they are, that none lost may pass.
+  void Form1_DragDrop(const platform::NativeString& path) override {
+    const std::u8string text = std::filesystem::path(path).u8string();
+    events.push_back("Form1_DragDrop " + std::string(text.begin(), text.end()));
+  }
 
   // The events passed on since the last Take.
   std::vector<std::string> Take() { return std::exchange(events, {}); }

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFocusEvent>
@@ -17,11 +18,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QStyle>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QWindow>
 #include <algorithm>
 #include <atomic>
@@ -57,10 +60,23 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::Wheel:
     case QEvent::ContextMenu:
     case QEvent::Close:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
       return true;
     default:
       return false;
   }
+}
+
+// The first local file or folder a drag carries, as the file system names it;
+// empty when it carries none.
+platform::NativeString FirstLocalPath(const QMimeData& data) {
+  for (const QUrl& url : data.urls()) {
+    // The name's bytes, whatever their encoding, as file managers percent-encode them.
+    if (url.isLocalFile()) return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+  }
+  return {};
 }
 
 }  // namespace
@@ -83,6 +99,7 @@ void QtWindow::Load(window::Form1Events& events) {
 
 void QtWindow::CreateControls() {
   setFont(WindowFont());
+  setAcceptDrops(true);  // folders and map files dropped from the file manager
   // A window of fixed size: it can be minimised and closed, not maximised.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -204,7 +221,11 @@ bool QtWindow::ClicksCommand2(QObject* watched, QEvent* event) const {
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  const bool drag = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+                    event->type() == QEvent::Drop;
   if (drop_input_ && IsUserInput(event->type()) && !ClicksCommand2(watched, event)) {
+    // Refused: the drag shows it is not taken.
+    if (drag) event->ignore();
     if (event->type() != QEvent::Close) return true;
     // The window stays open until the work has ended; Form1 decides what follows.
     event->ignore();
@@ -219,6 +240,11 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (watched == Text1 && drag && static_cast<QDropEvent*>(event)->mimeData()->hasUrls()) {
+    // Files and folders dropped on Text1 go to the window, not into the field as text.
+    TakeDrag(static_cast<QDropEvent*>(event));
+    return true;
+  }
   if (watched == Text1 && event->type() == QEvent::FocusOut) {
     // The focus leaves the window's controls when another window (a message
     // box among them) or a pop-up takes it.
@@ -232,6 +258,27 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
 void QtWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) events_->Drive1_Refresh();
   QWidget::changeEvent(event);
+}
+
+void QtWindow::dragEnterEvent(QDragEnterEvent* event) { TakeDrag(event); }
+
+void QtWindow::dragMoveEvent(QDragMoveEvent* event) { TakeDrag(event); }
+
+void QtWindow::dropEvent(QDropEvent* event) { TakeDrag(event); }
+
+void QtWindow::TakeDrag(QDropEvent* event) {
+  const platform::NativeString path = FirstLocalPath(*event->mimeData());
+  // Never a move, which would have the file manager take the files away.
+  const Qt::DropActions copy_or_link = event->possibleActions() & (Qt::CopyAction | Qt::LinkAction);
+  if (path.empty() || copy_or_link == Qt::IgnoreAction) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(copy_or_link & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+  event->accept();
+  if (event->type() != QEvent::Drop) return;
+  // Once the drop is done: Form1 may show a message, and the file manager waits for the drop's end.
+  QMetaObject::invokeMethod(this, [this, path] { events_->Form1_DragDrop(path); }, Qt::QueuedConnection);
 }
 
 void QtWindow::SetTitle(const std::string& text) { setWindowTitle(FromUtf8(text)); }

@@ -69,6 +69,9 @@ class QtWindow : public QWidget, public window::Form1View {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void CreateControls();
@@ -84,6 +87,9 @@ class QtWindow : public QWidget, public window::Form1View {
   bool ClicksCommand2(QObject* watched, QEvent* event) const;
   // Waits for the work RunBusy runs to end.
   void WaitForWork();
+  // Takes a drag of files or folders over the window, as a copy, and passes
+  // on the first of them once it is dropped.
+  void TakeDrag(QDropEvent* event);
 
   window::Form1Events* events_ = nullptr;
   std::vector<QTreeWidgetItem*> dir1_rows_;

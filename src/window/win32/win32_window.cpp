@@ -39,6 +39,7 @@ Win32Window::Win32Window() {
   SetWindowSubclass(control(Control::kText1), Text1Proc, 0, reinterpret_cast<DWORD_PTR>(this));
   controls_.LayOut(hwnd(), GetDpiForWindow(hwnd()));
   focus_ = controls_.at(0);
+  DragAcceptFiles(hwnd(), TRUE);  // folders and map files dropped from Explorer
 }
 
 Win32Window::~Win32Window() {
@@ -103,6 +104,9 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
       return 0;
     case kRefreshDrives:
       events_->Drive1_Refresh();
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
     case WM_DEVICECHANGE:
       // A volume or a drive's medium came or went.
@@ -216,6 +220,17 @@ void Win32Window::OpenSelectedFolder() {
   if (item.hItem == nullptr || !TreeView_GetItem(dir1, &item)) return;
   // After the current message: opening the folder fills the tree again.
   PostMessageW(hwnd(), kOpenFolder, static_cast<WPARAM>(item.lParam), 0);
+}
+
+void Win32Window::OnDropFiles(HDROP drop) {
+  // Dropped while the window is busy, as other input is.
+  std::wstring path;
+  if (events_ != nullptr && !busy()) {
+    path.resize(DragQueryFileW(drop, 0, nullptr, 0));
+    path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size() + 1)));
+  }
+  DragFinish(drop);
+  if (!path.empty()) events_->Form1_DragDrop(path);
 }
 
 void Win32Window::SetTitle(const std::string& text) { SetWindowTextW(hwnd(), Wide(text).c_str()); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shobjidl.h>
 
 #include "form1_controls.h"
@@ -60,6 +61,8 @@ class Win32Window : public WindowBase, public window::Form1View {
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
   void OpenSelectedFolder();
+  // Passes on the first file or folder of a drop, unless the window is busy.
+  void OnDropFiles(HDROP drop);
 
   Form1Controls controls_;
   window::Form1Events* events_ = nullptr;

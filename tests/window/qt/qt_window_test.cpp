@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -236,15 +237,50 @@ TEST_F(QtWindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
   EXPECT_EQ(events_.Take(), Events{"FolderChanged"});
 }
 
-// The user clicks and types while the work runs, and once more in its last
-// moments, before the window has looked.
+// Files and folders dragged from the file manager are taken as a copy, never
+// a move, over the window and over Text1, which takes no file's name as text;
+// the first one dropped is passed on as the file system names it. A drag of
+// text alone is not taken.
+TEST_F(QtWindowTest, AFolderDroppedOnTheWindowIsPassedOn) {
+  QtWindow& w = *view_;
+  QMimeData files;
+  files.setData("text/uri-list", "file:///maps/h%E9me\r\nfile:///maps/OWN.MAP\r\n");
+  QMimeData text;
+  text.setText("/maps");
+  // Where the drag goes, what it carries and what it may do; then what it is taken as.
+  const std::vector<std::tuple<QWidget*, QMimeData*, Qt::DropActions, Qt::DropAction>> cases = {
+      {&w, &files, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+      {w.Text1, &files, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+      {&w, &files, Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
+      {&w, &files, Qt::MoveAction, Qt::IgnoreAction},
+      {&w, &text, Qt::CopyAction, Qt::IgnoreAction},
+  };
+  for (const auto& [target, data, actions, taken] : cases) {
+    QDragEnterEvent enter(QPoint(5, 5), actions, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), actions, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    EXPECT_EQ(enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction, taken);
+    EXPECT_EQ(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction, taken);
+  }
+  Pump();
+  EXPECT_EQ(w.Text1Text(), "");
+  EXPECT_EQ(events_.Take(), Events(3, "Form1_DragDrop /maps/h\xE9me"));
+}
+
+// The user clicks, types and drops a folder while the work runs, and once more
+// in its last moments, before the window has looked.
 TEST_F(QtWindowTest, InputIsDroppedWhileBusy) {
   QtWindow& w = *view_;
   ShowActive();
+  QMimeData folder;
+  folder.setUrls({QUrl::fromLocalFile("/maps")});
   const auto give_input = [&] {
     Click(w.Check1[0]);
     Click(w.Command1);
     QTest::keyClicks(w.Text1, "x");
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &folder, Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &drop);
   };
   // Posted from the window's thread as the work ends: queued behind its end.
   const auto post_input = [&] {

@@ -7,6 +7,9 @@
 #include <oleacc.h>
 
 #include <dbt.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include "accessible_name.h"
 #include "view_test_support.h"
@@ -33,6 +36,20 @@ std::wstring AccessibleNameOf(HWND control) {
   SysFreeString(name);
   accessible->Release();
   return text;
+}
+
+// A drop of `paths` as Explorer hands it to the window.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+  std::wstring names;
+  for (const std::wstring& path : paths) names += path + L'\0';
+  names += L'\0';
+  const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
 }
 
 bool IsLabel(const window::ControlLayout& layout) {
@@ -240,14 +257,24 @@ TEST_F(Win32WindowTest, Drive1CountsTheUsersChoiceOnly) {
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Refresh", "Drive1_Change 3", "Drive1_Refresh"}));
 }
 
-// The user clicks and types, and presses F4 alone and Alt+F5; and clicks
-// again as the work ends.
+// Files and folders dropped from Explorer: the first is passed on.
+TEST_F(Win32WindowTest, AFolderDroppedOnTheWindowIsPassedOn) {
+  EXPECT_NE(GetWindowLongW(view_->hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  const HDROP drop = MakeDrop({L"C:\\Maps\\Caf\u00E9", L"C:\\Maps\\OWN.MAP"});
+  PostMessageW(view_->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  Pump();
+  EXPECT_EQ(events_.Take(), Events{"Form1_DragDrop C:\\Maps\\Caf\xC3\xA9"});
+}
+
+// The user clicks, types, drops a folder, and presses F4 alone and Alt+F5;
+// and clicks again as the work ends.
 TEST_F(Win32WindowTest, InputIsDroppedWhileBusy) {
   ShowActive();
   const auto give_input = [&] {
     PostClick(Get(Control::kCheck1, 0));
     PostClick(Get(Control::kCommand1));
     PostMessageW(Get(Control::kText1), WM_CHAR, L'x', 0);
+    PostMessageW(view_->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"C:\\Maps"})), 0);
     PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 0);
     PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F5, 1 << 29);
   };
