@@ -44,7 +44,7 @@ class FolderFiles {
 // Reads the heads of several files of a folder at once, for one thread: on
 // Linux through io_uring where the kernel offers it, so that the opening,
 // checking, reading and closing of many files take a few system calls in all;
-// elsewhere one file after another. Holds no file open between calls.
+// elsewhere one file after another. Holds no file it reads open between calls.
 class FileHeadReader {
  public:
   // Reads files of `folder` (which outlives it), up to `capacity` bytes of each.

@@ -157,8 +157,9 @@ struct RingPass {
     return true;
   }
 
-  // Checks what each open file is and reads the regular ones. The check is
-  // a call of its own: the ring would hand it to a kernel thread.
+  // Checks what each open file is and reads the regular ones; closes the
+  // others here. The check, and the closing of a pipe, are calls of their
+  // own: the ring would hand them to a kernel thread, left waiting a while.
   void CheckAndRead() {
     bool any = false;
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -166,7 +167,10 @@ struct RingPass {
       struct stat info {};
       statuses[i] = ::fstat(fds[i], &info) != 0 ? FileError("read", Shown(i), std::strerror(errno))
                                                 : CheckRegular(info.st_mode, Shown(i));
-      if (!statuses[i].ok()) continue;
+      if (!statuses[i].ok()) {
+        ::close(std::exchange(fds[i], -1));
+        continue;
+      }
       io_uring_sqe* call = ring.Queue(i);
       call->opcode = IORING_OP_READ;
       call->fd = fds[i];
@@ -176,7 +180,7 @@ struct RingPass {
     }
     const bool read = any && ring.Run(results.data());
     for (std::size_t i = 0; i < names.size(); ++i) {
-      if (fds[i] < 0 || !statuses[i].ok()) continue;
+      if (fds[i] < 0) continue;
       // A short read, or one the ring would not wait for, goes on here.
       lengths[i] = read && results[i] > 0 ? static_cast<std::size_t>(results[i]) : 0;
       const bool failed = read && results[i] < 0 && results[i] != -EAGAIN;
