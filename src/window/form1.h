@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,8 +42,8 @@ class Form1 : public Form1Events {
   // Moves the lists to Drive1's entry `index`.
   void Drive1_Change(std::size_t index) override;
   void Dir1_Open(std::size_t row) override;
-  // Dir1 and File1 list the watched folder again.
-  void FolderChanged() override;
+  // Dir1 and File1 follow the changes of the watched folder.
+  void FolderChanged(const platform::FolderChanges& changes) override;
   // The drives are listed again, so that volumes mounted or removed meanwhile
   // show, and the lists leave a drive that has gone.
   void Drive1_Refresh() override;
@@ -60,11 +61,17 @@ class Form1 : public Form1Events {
  private:
   // Warns when the folder Text1 names is missing.
   void ReportFolderWarning();
+  // The lists watch `folder` from now on.
+  void WatchFolder(const platform::NativeString& folder);
+  // Runs the lists' slow work on the file system beside the window.
+  void ListBeside(const std::function<void()>& work);
+  // What the disk and the drives did while the window was busy shows now.
+  void CatchUp();
   // What the disk and the drives did during a scan shows now; returns the
   // scan's `status`, or "Drive not ready." when the maps' drive went.
   platform::Status CatchUpAfterScan(platform::Status status);
   // Shows what a move of the lists changed.
-  void Show(const ListsChange& change);
+  void Show(ListsChange change);
   // Text1's text as a path: the default text stands for the folder it was made from.
   platform::NativeString ReportFolderText() const;
   void ShowMessage(const std::string& text);
@@ -72,10 +79,10 @@ class Form1 : public Form1Events {
   Form1View& view_;
   FolderLists lists_;
   const platform::ReportFileSystem& report_files_;
-  // A scan runs; the view may still pass on a change of the disk or of the
-  // drives meanwhile, which waits for the end of the scan.
-  bool scanning_ = false;
-  bool folder_changed_ = false;
+  // A scan runs, or the lists list a folder; the view may still pass on a
+  // change of the disk or of the drives meanwhile, which waits until then.
+  bool busy_ = false;
+  platform::FolderChanges folder_changes_;
   bool drives_changed_ = false;
   scan::TerrainCatalogue catalogue_;
   std::string text1_default_;  // the text Form1_Load put in Text1

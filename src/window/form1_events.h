@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "platform/folder_watch.h"
+
 namespace window {
 
 // Where the focus went when Text1 lost it.
@@ -31,8 +33,9 @@ class Form1Events {
   virtual void Drive1_Refresh() = 0;
   // The user opened Dir1's row `row` (double-click or Enter).
   virtual void Dir1_Open(std::size_t row) = 0;
-  // The watched folder's files or subfolders changed (see Form1View::WatchFolder).
-  virtual void FolderChanged() = 0;
+  // The watched folder's files or subfolders changed as `changes` say (see
+  // Form1View::WatchFolder).
+  virtual void FolderChanged(const platform::FolderChanges& changes) = 0;
 };
 
 }  // namespace window

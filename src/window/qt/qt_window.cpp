@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -23,6 +22,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "form1_lists.h"
 #include "window_fonts.h"
@@ -115,9 +115,7 @@ QWidget* QtWindow::MakeControl(const window::ControlLayout& layout) {
     case Control::kDir1:
       return Dir1 = new FolderTree(this);
     case Control::kFile1:
-      File1 = new QListWidget(this);
-      ShowFocusAsSystemListsDo(*File1);
-      return File1;
+      return File1 = new FileList(this);
     case Control::kCommand1:
       return Command1 = new QPushButton(text, this);
     case Control::kCommand2:
@@ -153,8 +151,21 @@ void QtWindow::ConnectEvents() {
   Command2->installEventFilter(this);
   folder_changed_.setSingleShot(true);
   folder_changed_.setInterval(window::kFolderChangeDelayMs);
-  connect(&watcher_, &QFileSystemWatcher::directoryChanged, &folder_changed_, qOverload<>(&QTimer::start));
-  connect(&folder_changed_, &QTimer::timeout, this, [this] { events_->FolderChanged(); });
+  if (folder_watch_.ready() >= 0) {
+    folder_ready_ = std::make_unique<QSocketNotifier>(folder_watch_.ready(), QSocketNotifier::Read);
+    connect(folder_ready_.get(), &QSocketNotifier::activated, this,
+            [this] { GatherFolderChanges(folder_watch_.Take()); });
+  }
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this,
+          [this] { GatherFolderChanges({.names = {}, .unknown = true}); });
+  connect(&folder_changed_, &QTimer::timeout, this,
+          [this] { events_->FolderChanged(std::exchange(folder_changes_, {})); });
+}
+
+void QtWindow::GatherFolderChanges(platform::FolderChanges changes) {
+  if (changes.empty()) return;
+  folder_changes_.Add(std::move(changes));
+  folder_changed_.start();
 }
 
 void QtWindow::WatchMounts() {
@@ -253,16 +264,17 @@ void QtWindow::SelectFolder(std::size_t row) {
   Dir1->scrollTo(Dir1->currentIndex());  // scrollToItem would pass FolderTree's scrolling by
 }
 
-void QtWindow::ShowFiles(const std::vector<std::string>& names) {
-  QStringList shown;
-  shown.reserve(static_cast<qsizetype>(names.size()));
-  for (const std::string& name : names) shown.push_back(FromUtf8(name));
-  File1->clear();
-  File1->addItems(shown);
-}
+void QtWindow::ShowFiles(std::vector<std::string> names) { File1->names().Show(std::move(names)); }
+
+void QtWindow::InsertFile(std::size_t row, const std::string& name) { File1->names().Insert(row, name); }
+
+void QtWindow::RemoveFile(std::size_t row) { File1->names().Remove(row); }
 
 void QtWindow::WatchFolder(const platform::NativeString& folder) {
+  folder_changed_.stop();
+  folder_changes_ = {};
   if (const QStringList watched = watcher_.directories(); !watched.isEmpty()) watcher_.removePaths(watched);
+  if (folder_watch_.Watch(folder)) return;
   // The name as the file system holds it, whatever its encoding.
   watcher_.addPath(QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.size()))));
 }

@@ -12,13 +12,14 @@
 
 #include "form1_events.h"
 #include "form1_view.h"
+#include "platform/folder_watch.h"
 
 class QCheckBox;
+class FileList;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -45,7 +46,9 @@ class QtWindow : public QWidget, public window::Form1View {
   void SelectDrive(std::size_t index) override;
   void ShowFolders(const std::vector<window::FolderRow>& rows, std::size_t current) override;
   void SelectFolder(std::size_t row) override;
-  void ShowFiles(const std::vector<std::string>& names) override;
+  void ShowFiles(std::vector<std::string> names) override;
+  void InsertFile(std::size_t row, const std::string& name) override;
+  void RemoveFile(std::size_t row) override;
   void WatchFolder(const platform::NativeString& folder) override;
   void ShowMessage(const std::string& text) override;
   void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) override;
@@ -55,7 +58,7 @@ class QtWindow : public QWidget, public window::Form1View {
   // The controls, under the names the program has always given them.
   QComboBox* Drive1 = nullptr;
   QTreeWidget* Dir1 = nullptr;
-  QListWidget* File1 = nullptr;
+  FileList* File1 = nullptr;
   QPushButton* Command1 = nullptr;
   QPushButton* Command2 = nullptr;
   QLabel* Label1 = nullptr;
@@ -76,10 +79,15 @@ class QtWindow : public QWidget, public window::Form1View {
   void ConnectEvents();
   // Passes on Drive1_Refresh whenever a volume is mounted or unmounted.
   void WatchMounts();
+  // Gathers what changed in the watched folder, to pass on once it is quiet.
+  void GatherFolderChanges(platform::FolderChanges changes);
 
   window::Form1Events* events_ = nullptr;
   std::vector<QTreeWidgetItem*> dir1_rows_;
-  QFileSystemWatcher watcher_;
+  platform::FolderWatch folder_watch_;          // the watched folder's changes by name
+  std::unique_ptr<QSocketNotifier> folder_ready_;  // the system has told some
+  QFileSystemWatcher watcher_;  // where the system cannot watch by name, the folder's changes as a whole
+  platform::FolderChanges folder_changes_;  // gathered since the last FolderChanged
   QTimer folder_changed_;  // gathers a burst of changes into one
   std::unique_ptr<QSocketNotifier> mounts_;  // the system's mount table changed
   int mount_table_ = -1;
