@@ -8,16 +8,33 @@
 # benchmark cross-built for Windows and run under wine, against CreateFileW,
 # ReadFile and CloseHandle floors; the page cache stays, so there are no cold
 # rounds, and the last line is the ratio to the faster of the two floors.
+# ./bench.sh [--windows] --list [MAPS] [ROUNDS] [ADDED]: times the window
+# opening a folder of MAPS generated maps (default 100000) through to File1's
+# names, against a floor that lists the folder's names and sorts them, then
+# the CPU time the program uses while ADDED maps (default 50) are added to it
+# at 5 a second; the last line is list_ratio_to_floor. The window is drawn off
+# the screen on Linux, and on a private Xvfb under wine when there is no display.
 source "$(dirname "$0")/scripts/common.sh"
 
+windows=false
 if [ "${1:-}" = --windows ]; then
+  windows=true
   shift
+fi
+target=groundstyles_bench
+if [ "${1:-}" = --list ]; then
+  target=groundstyles_list_bench
+  shift
+fi
+
+if [ "$windows" = true ]; then
   ensure_packages "${WINDOWS_PACKAGES[@]}"
-  build_preset windows groundstyles_bench
+  build_preset windows "$target"
+  [ "$target" = groundstyles_list_bench ] && ensure_display
   prepare_wine
-  wine "$(build_dir windows)/bench/groundstyles_bench.exe" "$@"
+  wine "$(build_dir windows)/bench/$target.exe" "$@"
 else
   ensure_packages "${BUILD_PACKAGES[@]}"
-  build_preset default groundstyles_bench
-  exec "$(build_dir default)/bench/groundstyles_bench" "$@"
+  build_preset default "$target"
+  exec "$(build_dir default)/bench/$target" "$@"
 fi
