@@ -73,6 +73,17 @@ if(WIN32)
        "  SetOutPath $DOCUMENTS"
        "  Exec '\"$INSTDIR\\groundstyles.exe\"'"
        "FunctionEnd")
+  # The PATH option (path_option.nsh): a component of its own, unticked, on a
+  # components page before the files are installed; its work is done once
+  # they are, and undone before they are removed. Without components of its
+  # own, CPack leaves the installer's components page, its sections and
+  # their descriptions to these settings.
+  list(APPEND CPACK_NSIS_DEFINES
+       "!define PATH_OPTION_UNINSTALL_KEY 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}'")
+  set(CPACK_NSIS_PAGE_COMPONENTS "!define MUI_PAGE_CUSTOMFUNCTION_PRE PathOptionPage\n!insertmacro MUI_PAGE_COMPONENTS")
+  set(CPACK_NSIS_COMPONENT_SECTIONS "!include '${CMAKE_CURRENT_LIST_DIR}/path_option.nsh'")
+  set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "Call AddPathEntry")
+  set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Call un.RemovePathEntry")
   string(JOIN "\n" CPACK_NSIS_DEFINES ${CPACK_NSIS_DEFINES})
   # The installer is named apart from the zip: see the options file.
   set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/cpack_options.cmake")

@@ -12,7 +12,6 @@
 #include "progress.h"
 #include "scan/report.h"
 #include "scan/run_scan.h"
-#include "scan/text.h"
 
 namespace cli {
 
@@ -45,8 +44,8 @@ bool FoldersAreThere(const platform::NativeString& folder, const Options& option
     return false;
   }
   if (options.report_folder == "-") return true;
-  // As the window takes its report folder field: without surrounding spaces.
-  const platform::NativeString report_folder = scan::TrimSpaces(platform::FromUtf8(options.report_folder));
+  // As the window takes its report folder field.
+  const platform::NativeString report_folder = scan::TypedFolderPath(platform::FromUtf8(options.report_folder));
   if (const std::string reason = platform::NotAFolderReason(report_folder); !reason.empty()) {
     Say("cannot write the report into " + Quoted(platform::AbsolutePath(report_folder)) + ": " + reason);
     return false;
@@ -54,14 +53,10 @@ bool FoldersAreThere(const platform::NativeString& folder, const Options& option
   return true;
 }
 
-// GroundStyles.txt in the report folder the options name (which was there),
-// with one separator between them however many were typed.
+// GroundStyles.txt in the report folder the options name (which was there).
 platform::NativeString ReportPath(const std::string& report_folder) {
-  platform::NativeString path = scan::TrimSpaces(platform::FromUtf8(report_folder));
-  const auto is_separator = [](platform::NativeChar c) { return c == platform::kSeparator || c == '/'; };
-  while (path.size() > 1 && is_separator(path.back())) path.pop_back();
-  if (!is_separator(path.back())) path += platform::kSeparator;
-  return path + platform::FromAscii(scan::kReportFileName);
+  const platform::NativeString folder = scan::TypedFolderPath(platform::FromUtf8(report_folder));
+  return scan::WithOneSeparator(folder) + platform::FromAscii(scan::kReportFileName);
 }
 
 // Writes the report as the window does, to the report file at `path`: unlike

@@ -7,22 +7,26 @@
 
 namespace scan {
 
+platform::NativeString TypedFolderPath(const platform::NativeString& text) {
+  return platform::ExpandHome(TrimSpaces(text));
+}
+
 std::optional<platform::NativeString> TypedReportFolder(const platform::NativeString& text) {
-  platform::NativeString folder = platform::ExpandHome(TrimSpaces(text));
+  platform::NativeString folder = TypedFolderPath(text);
   if (!platform::FolderExists(folder)) return std::nullopt;
+  return folder;
+}
+
+platform::NativeString WithOneSeparator(platform::NativeString folder) {
+  const auto is_separator = [](platform::NativeChar c) { return c == platform::kSeparator || c == '/'; };
+  while (folder.size() > 1 && is_separator(folder.back())) folder.pop_back();
+  if (folder.empty() || !is_separator(folder.back())) folder += platform::kSeparator;
   return folder;
 }
 
 platform::NativeString ResolveReportFolder(const platform::NativeString& text) {
   std::optional<platform::NativeString> typed = TypedReportFolder(text);
-  if (!typed) return platform::ReportFallbackFolder();
-  platform::NativeString& folder = *typed;
-  // One separator at the end, however many were typed: messages name the
-  // report by this path.
-  const auto is_separator = [](platform::NativeChar c) { return c == platform::kSeparator || c == '/'; };
-  while (folder.size() > 1 && is_separator(folder.back())) folder.pop_back();
-  if (!is_separator(folder.back())) folder += platform::kSeparator;
-  return folder;
+  return typed ? WithOneSeparator(std::move(*typed)) : platform::ReportFallbackFolder();
 }
 
 bool IsStockMap(const platform::NativeString& name) {

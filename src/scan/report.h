@@ -32,11 +32,16 @@ inline constexpr std::array<std::string_view, 32> kStockMapList = {
 inline constexpr std::size_t kMapNameWidth = 22;
 inline constexpr std::size_t kMapLineColumn = 24;
 
-// The folder a typed report folder names, `text` without surrounding spaces
-// and with "~" taken as file dialogs take it (platform::ExpandHome), when that
-// folder exists; nothing when it does not. The scan's fallback and the
-// window's warning both ask this.
+// The path a typed report folder names: `text` without surrounding spaces and
+// with "~" taken as file dialogs take it (platform::ExpandHome).
+platform::NativeString TypedFolderPath(const platform::NativeString& text);
+// TypedFolderPath(text) when that folder exists; nothing when it does not.
+// The scan's fallback and the window's warning both ask this.
 std::optional<platform::NativeString> TypedReportFolder(const platform::NativeString& text);
+
+// `folder` ending in one separator, however many it ended in: messages name
+// the report by this path.
+platform::NativeString WithOneSeparator(platform::NativeString folder);
 
 // The folder the report goes to, ending in one separator: the typed folder
 // when it exists, else the platform's stand-in for the first drive's root.

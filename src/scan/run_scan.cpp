@@ -22,11 +22,16 @@ class BusyScope {
   const BusyIndicator& busy_;
 };
 
+// Whether the scan is to stop now; a stopped scan fails with a failure no one
+// is shown, as the one who stopped it knows why.
+bool Stopped(const ScanRequest& request) { return request.stop != nullptr && request.stop->load(); }
+platform::Status StoppedStatus() { return platform::Status::Error("the scan was stopped"); }
+
 }  // namespace
 
-platform::Status WriteReportHeader(platform::ReportFile& report, const platform::NativeString& listed_folder,
+platform::Status WriteReportHeader(const ReportSink& sink, const platform::NativeString& listed_folder,
                                    std::size_t count) {
-  return report.Append(ReportHeaderText(listed_folder, count));
+  return sink(ReportHeaderText(listed_folder, count));
 }
 
 platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy) {
@@ -43,19 +48,24 @@ platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& cat
   const BusyIndicator progress{nullptr, nullptr, busy.progress};
   const platform::Status status =
       WriteScan(request, catalogue, progress, [&](std::string_view bytes) { return report->Append(bytes); });
-  return status.ok() ? report->Commit() : status;
+  if (!status.ok()) return status;
+  // Once begun, the report's replacement is not broken off: it completes, or
+  // fails and puts the previous report back.
+  return Stopped(request) ? StoppedStatus() : report->Commit();
 }
 
 platform::Status WriteScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy,
                            const ReportSink& sink) {
   BusyScope busy_scope(busy);
   const std::vector<platform::NativeString>& listed_names = request.listed_names;
-  if (auto status = sink(ReportHeaderText(request.listed_folder, listed_names.size())); !status.ok()) return status;
+  if (auto status = WriteReportHeader(sink, request.listed_folder, listed_names.size()); !status.ok()) return status;
 
   // Each map is the listed folder + separator + its name; the folder is looked up once.
   const platform::FolderFiles maps(request.listed_folder);
   // Called for one map at a time, in list order, on any of the reading threads.
   auto write_line = [&](std::size_t index, const platform::Status& read, const MapSummary& summary) {
+    // A failure here ends the reading: no thread takes another map.
+    if (Stopped(request)) return StoppedStatus();
     if (busy.progress) busy.progress(index + 1);
     std::optional<std::string> text;
     if (read.ok()) {

@@ -1,6 +1,7 @@
 // A scan: read every listed map and write GroundStyles.txt.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -24,10 +25,6 @@ struct BusyIndicator {
   std::function<void(std::size_t maps_done)> progress;
 };
 
-// Appends the eight header lines for `count` maps listed in `listed_folder`.
-platform::Status WriteReportHeader(platform::ReportFile& report, const platform::NativeString& listed_folder,
-                                   std::size_t count);
-
 // What a scan reads and where its report goes.
 struct ScanRequest {
   // The report folder as the user typed it (see ResolveReportFolder).
@@ -43,6 +40,8 @@ struct ScanRequest {
   // When set, a map that cannot be read stops nothing: its line says why
   // (UnreadableMapLine), and this is called with its failure, in list order.
   std::function<void(const platform::Status& failure)> unreadable = nullptr;
+  // When set, the scan stops between maps once it turns true (from any thread).
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Resolves the report folder; when the list is not empty, reads each map
@@ -52,10 +51,16 @@ struct ScanRequest {
 // disk. A failure stops the scan, leaves any previous report as it was and
 // names the first failing map in list order (or the report) and the system's
 // reason; a map that cannot be read fails it unless `request.unreadable` is set.
+// A stop fails it the same way, unless the report was already being put in
+// place: that then completes, or fails and keeps the previous report.
 platform::Status RunScan(const ScanRequest& request, const TerrainCatalogue& catalogue, const BusyIndicator& busy);
 
 // Receives the report's text a piece at a time; a failure stops the scan.
 using ReportSink = std::function<platform::Status(std::string_view bytes)>;
+
+// Hands `sink` the eight header lines for `count` maps listed in `listed_folder`.
+platform::Status WriteReportHeader(const ReportSink& sink, const platform::NativeString& listed_folder,
+                                   std::size_t count);
 
 // The heart of RunScan, for a report that goes elsewhere than a file: reads
 // the listed maps and hands the header and their lines to `sink` (the report

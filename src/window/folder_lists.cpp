@@ -105,13 +105,27 @@ FolderLists::FolderLists(std::unique_ptr<platform::DriveSource> drives,
                          std::function<void(const std::function<void()>&)> beside)
     : drive_source_(std::move(drives)), watch_(std::move(watch)), beside_(std::move(beside)) {}
 
-ListsChange FolderLists::Open(const platform::NativeString& folder) {
+ListsChange FolderLists::Open(const platform::NativeString& folder) { return OpenListed(folder, WatchAndList(folder)); }
+
+ListsChange FolderLists::OpenGiven(const platform::NativeString& folder) {
+  Listing listing = WatchAndList(folder);
+  if (!listing.status.ok()) {
+    ListsChange change;
+    change.messages.push_back(listing.status.message());
+    WatchShownAgain();
+    return CatchUpMissedChanges(std::move(change));
+  }
+  // The drives are listed anew: the folder may be on a volume mounted since.
+  return OpenListed(folder, std::move(listing));
+}
+
+ListsChange FolderLists::OpenListed(const platform::NativeString& folder, Listing listing) {
   ListsChange change;
   drives_ = drive_source_->ListDrives();
   shown_drive_ = platform::DriveIndexOf(drives_, folder);
   change.drives = DriveNames();
   change.drive = shown_drive_;
-  ShowListing(folder, WatchAndList(folder), &change);
+  ShowListing(folder, std::move(listing), &change);
   return change;
 }
 
@@ -163,6 +177,9 @@ ListsChange FolderLists::FollowDisk() {
 ListsChange FolderLists::FollowChanges(const platform::FolderChanges& changes) {
   if (changes.unknown || changes.names.size() > kMostNamesLookedUp) return FollowDisk();
   NamedEntries entries(changes.names);
+  // The last names of a folder that went itself, which not every system
+  // reports (wine reports only the names removed from it).
+  if (!entries.gone.empty() && !platform::FolderExists(dir1_path_)) return FollowDisk();
   for (const platform::NativeString& name : entries.gone) {
     // A name that went which neither list holds may be another name of an entry they hold.
     if (platform::MayNameAnotherWay(name) && !Holds(file1_names_, name) && !Holds(dir1_subfolders_, name)) {
@@ -262,9 +279,7 @@ FolderLists::Listing FolderLists::WatchAndList(const platform::NativeString& fol
 platform::Status FolderLists::SetDir1Path(const platform::NativeString& folder, ListsChange* change) {
   Listing listing = WatchAndList(folder);
   if (!listing.status.ok()) {
-    // The lists stay where they were, and watch their folder again.
-    watch_(file1_path_);
-    missed_changes_ = true;
+    WatchShownAgain();
     return listing.status;
   }
   ShowListing(folder, std::move(listing), change);
@@ -275,6 +290,12 @@ void FolderLists::ShowListing(const platform::NativeString& folder, Listing list
   missed_changes_ = false;
   ShowDir1Rows(folder, listing.subfolders, change);
   Dir1_Change(std::move(listing), change);
+}
+
+void FolderLists::WatchShownAgain() {
+  // Until the lists show a folder, there is none to watch.
+  if (!file1_path_.empty()) watch_(file1_path_);
+  missed_changes_ = true;
 }
 
 ListsChange FolderLists::CatchUpMissedChanges(ListsChange change) {

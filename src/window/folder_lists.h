@@ -68,6 +68,10 @@ class FolderLists {
   // The lists open on `folder` and its drive; a folder that cannot be listed
   // shows no subfolders and no maps, and a message says why.
   ListsChange Open(const platform::NativeString& folder);
+  // The lists move to `folder`, given to the window from outside, and its
+  // drive, as when the user opened it; one that cannot be listed leaves them
+  // where they are, and a message says why.
+  ListsChange OpenGiven(const platform::NativeString& folder);
   // Drive1's entry `index` chosen: the lists move to the drive's last folder,
   // or its root when that has gone. A drive that cannot be read says "Drive
   // not ready." and the lists go to the home drive, or stay where they were
@@ -107,6 +111,11 @@ class FolderLists {
   Listing List(const platform::NativeString& folder) const;
   // Watches `folder`, then lists it.
   Listing WatchAndList(const platform::NativeString& folder);
+  // The lists on `folder`, as listed, and its drive, the drives listed anew.
+  ListsChange OpenListed(const platform::NativeString& folder, Listing listing);
+  // A listing failed after the watch had moved: the lists stay where they
+  // were, watch their folder again and list it at the end of the move.
+  void WatchShownAgain();
   // Moves to the drive's last folder, or its root; false, changing nothing, when neither can be listed.
   bool MoveToDrive(std::size_t index, ListsChange* change);
   // Moves Dir1 to `folder`; fails, changing nothing, when it cannot be listed.

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "given_path.h"
 #include "groundstyles_version.h"
 #include "platform/paths.h"
 #include "scan/program_texts.h"
@@ -73,13 +74,19 @@ void Form1::WatchFolder(const platform::NativeString& folder) {
 }
 
 void Form1::ListBeside(const std::function<void()>& work) {
-  const bool was_busy = std::exchange(busy_, true);
+  const bool was_listing = std::exchange(listing_, true);
   view_.RunBusy(work, [] {});
-  busy_ = was_busy;
+  listing_ = was_listing;
 }
 
 void Form1::CatchUp() {
-  while (!busy_ && (!folder_changes_.empty() || drives_changed_)) {
+  if (busy()) return;
+  if (std::exchange(close_requested_, false)) {
+    // Asked for while a folder was listed.
+    view_.Close();
+    return;
+  }
+  while (!busy() && (!folder_changes_.empty() || drives_changed_)) {
     ListsChange change;
     if (!folder_changes_.empty()) change = lists_.FollowChanges(std::exchange(folder_changes_, {}));
     if (std::exchange(drives_changed_, false)) change.Add(lists_.FollowDrives());
@@ -88,11 +95,18 @@ void Form1::CatchUp() {
 }
 
 void Form1::Form1_Load() {
-  // The lists open on the working folder and its drive, as they do by themselves.
-  std::error_code error;
-  platform::NativeString folder = std::filesystem::current_path(error).native();
-  if (error) folder = platform::ReportFallbackFolder();
-  Show(lists_.Open(folder));
+  ListsChange change;
+  if (!start_path_.empty()) change = lists_.OpenGiven(FolderOfGivenPath(start_path_));
+  if (!change.folders) {
+    // No start path, or its folder cannot be listed (which the change's
+    // message says): the lists open on the working folder and its drive, as
+    // they do by themselves.
+    std::error_code error;
+    platform::NativeString folder = std::filesystem::current_path(error).native();
+    if (error) folder = platform::ReportFallbackFolder();
+    change.Add(lists_.Open(folder));
+  }
+  Show(change);
 
   view_.SetText(Control::kLabel3, std::string(scan::kNotice));
   const std::string version = scan::SignedNumberText(GROUNDSTYLES_VERSION_MAJOR) + "." +
@@ -124,20 +138,28 @@ platform::NativeString Form1::ReportFolderText() const {
 
 void Form1::Command1_Click() {
   // With no maps listed there is nothing to wait for and nothing to write.
-  if (busy_ || lists_.file1_names().empty()) return;
+  if (busy() || lists_.file1_names().empty()) return;
   scan::ScanRequest request;
   request.report_folder_text = ReportFolderText();
   request.listed_folder = lists_.file1_path();
   request.listed_names = lists_.file1_names();
   request.selection = Selection();
   request.report_files = report_files_;
+  request.stop = &stop_scan_;
   // The scan reads and writes beside the window, which keeps answering; the
-  // lists hold still until it ends (see busy_).
+  // lists hold still until it ends (see scanning_).
   ScanProgress progress(view_, request.listed_names.size());
   platform::Status status;
-  busy_ = true;
+  scanning_ = true;
+  stop_scan_ = false;
   view_.RunBusy([&] { status = scan::RunScan(request, catalogue_, progress.Indicator()); }, [&] { progress.Tick(); });
-  busy_ = false;
+  scanning_ = false;
+  if (std::exchange(close_requested_, false)) {
+    // Whatever the scan came to, the user has asked to leave: nothing is shown.
+    progress.Hide();
+    view_.Close();
+    return;
+  }
   if (!status.ok()) progress.Fail();
   status = CatchUpAfterScan(std::move(status));
   if (!status.ok()) ShowMessage(status.message());
@@ -161,7 +183,18 @@ platform::Status Form1::CatchUpAfterScan(platform::Status status) {
   return status;
 }
 
-void Form1::Command2_Click() { view_.Close(); }
+void Form1::Command2_Click() { Form1_QueryUnload(); }
+
+void Form1::Form1_QueryUnload() {
+  if (!busy()) {
+    view_.Close();
+    return;
+  }
+  // The view keeps running the busy loop; Command1_Click closes the window
+  // once the scan has stopped, CatchUp once the folder has been listed.
+  close_requested_ = true;
+  stop_scan_ = scanning_;
+}
 
 void Form1::Text1_LostFocus(FocusTarget target) {
   // Not the window losing activation or a message box opening: the user moving on.
@@ -187,6 +220,12 @@ void Form1::Drive1_Refresh() {
 
 void Form1::Dir1_Open(std::size_t row) {
   Show(lists_.OpenRow(row));
+  CatchUp();
+}
+
+void Form1::Form1_DragDrop(const platform::NativeString& path) {
+  if (busy()) return;
+  Show(lists_.OpenGiven(FolderOfGivenPath(path)));
   CatchUp();
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "platform/folder_watch.h"
+#include "platform/text.h"
 
 namespace window {
 
@@ -21,7 +22,8 @@ class Form1Events {
 
   // The window is made, before it shows.
   virtual void Form1_Load() = 0;
-  // "Check mapfiles" and "End Program" clicked, or Enter pressed on them.
+  // "Check mapfiles" and "End Program" clicked, or Enter pressed on them;
+  // "End Program" is passed on while the window is busy too.
   virtual void Command1_Click() = 0;
   virtual void Command2_Click() = 0;
   virtual void Text1_LostFocus(FocusTarget target) = 0;
@@ -36,6 +38,12 @@ class Form1Events {
   // The watched folder's files or subfolders changed as `changes` say (see
   // Form1View::WatchFolder).
   virtual void FolderChanged(const platform::FolderChanges& changes) = 0;
+  // The user or the system asks the window to close while it is busy (see
+  // Form1View::RunBusy): the close box, Alt+F4, the window menu's Close, an
+  // end-task request, the session ending. At other times the window closes.
+  virtual void Form1_QueryUnload() = 0;
+  // The user dropped files or folders on the window; `path` is the first of them.
+  virtual void Form1_DragDrop(const platform::NativeString& path) = 0;
 };
 
 }  // namespace window

@@ -68,8 +68,12 @@ class Form1View {
   virtual void ShowMessage(const std::string& text) = 0;
   // Runs `work` on a thread of its own and returns once it has ended.
   // Meanwhile the window shows the wait cursor, repaints, moves and answers
-  // the system, and drops whatever the user does to it (clicks, keys, closing
-  // it); `tick` is called on the window's thread about every kTickMs.
+  // the system, and drops whatever the user does to it (clicks, keys) but
+  // "End Program", passed on as Command2_Click, and a request to close the
+  // window, passed on as Form1_QueryUnload; `tick` is called on the window's
+  // thread about every kTickMs. Where the system may end the program as soon
+  // as it has been told the session ends, the view passes that on and waits
+  // for `work` to end before it answers.
   virtual void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) = 0;
   // Shows the scan's progress, `fraction` (0 to 1) of it done, where the desktop keeps
   // it for the window (its taskbar button or launcher entry).

@@ -36,7 +36,7 @@ NameChange Added(const char* name) { return {FromAscii(name), true}; }
 NameChange Removed(const char* name) { return {FromAscii(name), false}; }
 
 // A rename is the old name removed and the new one added; a folder watched
-// before no longer counts, and the folder itself gone leaves it unknown.
+// before no longer counts, and the folder itself gone (on Linux) leaves it unknown.
 TEST(FolderWatch, ReportsEachNameAddedRemovedOrRenamedInOrder) {
   tools::TempFolder temp;
   const fs::path maps = temp.path() / "maps";
@@ -58,8 +58,12 @@ TEST(FolderWatch, ReportsEachNameAddedRemovedOrRenamedInOrder) {
   tools::WriteFile(maps / "LATE.MAP", "");
   tools::WriteFile(other / "OTHER.MAP", "");
   EXPECT_EQ(TakeUntil(watch, Names(1)).names, std::vector<NameChange>{Added("OTHER.MAP")});
+#ifndef _WIN32
+  // Wine's ReadDirectoryChangesW names what was removed from a folder, then
+  // says no more when the folder itself goes (see FolderLists::FollowChanges).
   fs::remove_all(other);
   EXPECT_TRUE(TakeUntil(watch, Unknown).unknown);
+#endif
 }
 
 // More changes than the system keeps for a watch before they are taken.

@@ -44,7 +44,8 @@ class RunScanTest : public ::testing::Test {
                                  .listed_names = names_,
                                  .selection = selection,
                                  .reads_in_flight = reads_in_flight,
-                                 .report_files = calls_};
+                                 .report_files = calls_,
+                                 .stop = &stop_};
     return RunScan(request, TerrainCatalogue(), busy_);
   }
 
@@ -63,6 +64,7 @@ class RunScanTest : public ::testing::Test {
   tools::ScopedEnvironment home_variable_{"HOME", home_.string()};
   std::vector<platform::NativeString> names_;
   tools::FakeReportFileSystem calls_;
+  std::atomic<bool> stop_{false};
   std::string busy_log_;
   std::size_t maps_done_ = 0;  // as the last progress said
   bool progress_in_order_ = true;
@@ -210,6 +212,26 @@ TEST_F(RunScanTest, FailuresStopTheScanNameTheFileAndKeepTheOldReport) {
       EXPECT_EQ(busy_log_, "on off");
       EXPECT_EQ(tools::ThreadsAndFiles(), threads_and_files);
     }
+    EXPECT_EQ(tools::ReadFile(report_), "old report");
+    EXPECT_EQ(Entries(reports_), 1);
+  }
+}
+
+// A stop ends the scan between maps, however many remain, and once the last
+// is read, before the report is put in place: the old report stays as it
+// was, and its new file (named here) goes.
+TEST_F(RunScanTest, AStopEndsTheScanAtOnceAndKeepsTheOldReport) {
+  for (int i = 0; i < 300; ++i) AddMap("M" + std::to_string(i) + ".MAP", {1});
+  tools::WriteFile(report_, "old report");
+  for (const std::size_t stop_after : {std::size_t{20}, names_.size()}) {
+    stop_ = false;
+    busy_.progress = [&](std::size_t done) {
+      maps_done_ = done;
+      if (done == stop_after) stop_ = true;
+    };
+    calls_.SetFaults({{.call = tools::FakeReportFileSystem::Call::kCreate, .named = true, .fails = false}});
+    EXPECT_FALSE(Scan(reports_.string()).ok());
+    EXPECT_EQ(maps_done_, stop_after);
     EXPECT_EQ(tools::ReadFile(report_), "old report");
     EXPECT_EQ(Entries(reports_), 1);
   }

@@ -179,6 +179,12 @@ TEST_F(FolderListsTest, AFolderThatWentLeavesForTheNearestFolderLeft) {
   fs::remove_all(maps_ / "more");
   EXPECT_EQ(Did(lists_->FollowDisk()), "0: " + Utf8(maps_));
   EXPECT_FALSE(change_.drive_gone);
+  // Named only by what was removed from it, as wine names it.
+  fs::create_directory(maps_ / "more");
+  tools::WriteFile(maps_ / "more" / "LAST.MAP", "");
+  Open(maps_ / "more");
+  fs::remove_all(maps_ / "more");
+  EXPECT_EQ(Did(lists_->FollowChanges({.names = {Removed("LAST.MAP")}})), "0: " + Utf8(maps_));
 }
 
 TEST_F(FolderListsTest, ADriveNotReadyFallsBackToTheHomeDriveAtItsLastFolder) {

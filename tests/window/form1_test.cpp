@@ -2,6 +2,11 @@
 #include "form1.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/windows_text.h"
+#endif
 
 #include <array>
 #include <functional>
@@ -21,6 +26,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::NativeString;
+
+// The system's reasons a path cannot be listed, in its own words.
+#ifdef _WIN32
+const std::string kMissing = platform::internal::WindowsErrorText(ERROR_PATH_NOT_FOUND);
+const std::string kNotAFolder = platform::internal::WindowsErrorText(ERROR_DIRECTORY);
+#else
+const std::string kMissing = "No such file or directory", kNotAFolder = "Not a directory";
+#endif
 
 class FakeView : public Form1View {
  public:
@@ -66,7 +79,7 @@ class FakeView : public Form1View {
     if (progress.empty() || progress.back() != name) progress.push_back(name);
     if (state == Progress::kRunning) progress_fraction = fraction;
   }
-  void Close() override {}
+  void Close() override { ++closes; }
 
   std::string title, label3, text1, busy_log;
   std::array<std::string, 17> captions = tools::kTerrainNames;  // the check boxes'
@@ -77,6 +90,7 @@ class FakeView : public Form1View {
   std::function<void()> during_scan;
   std::vector<std::string> progress;  // each state shown in turn, and the messages among them
   double progress_fraction = 0;       // the last share shown running
+  int closes = 0;
 };
 
 // Form1 on the temporary machine. Except on Windows, the home folder's name is
@@ -154,6 +168,37 @@ TEST_F(Form1Test, TheListsShowWhereTheyOpenAndEachMove) {
   EXPECT_EQ(Lists(), "1 of 5: " + Utf8(maps_ / "more"));
 }
 
+// A path given on the command line or dropped on the window moves the lists,
+// drive and all, to a folder, or to a map file's folder; a relative path is
+// taken from the working folder. One that cannot be listed says why, and the
+// lists then open on the working folder at start, or stay where they were
+// when it was dropped.
+TEST_F(Form1Test, TheListsOpenOnAPathGivenOrDropped) {
+  fs::create_directory(card_ / "deep.map");
+  tools::WriteFile(maps_ / "notes.txt", "");
+  const std::string sep(1, static_cast<char>(platform::kSeparator));
+  // The path, then the lists' drive and folder, or why the path cannot be listed.
+  const std::vector<std::tuple<NativeString, std::string, std::string>> cases = {
+      {(card_ / "deep.map").native(), "2 of 4: " + Utf8(card_ / "deep.map"), ""},  // a folder, whatever its name
+      {platform::FromUtf8("more" + sep), "0 of 4: " + Utf8(maps_ / "more"), ""},
+      {platform::FromUtf8("klin.map"), "0 of 4: " + Utf8(maps_), ""},
+      {(maps_ / "notes.txt").native(), "", kNotAFolder},
+      {(maps_ / "gone").native(), "", kMissing},
+  };
+  for (const auto& [path, lists, reason] : cases) {
+    SCOPED_TRACE(platform::ToUtf8(path));
+    const std::string refused = " | cannot list \"" + Utf8(path) + "\": " + reason;
+    form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_), report_files_);
+    form_->SetStartPath(path);
+    form_->Form1_Load();
+    EXPECT_EQ(Lists(), reason.empty() ? lists : "0 of 4: " + Utf8(maps_) + refused);
+    form_->Form1_DragDrop(card_.native());
+    form_->Form1_DragDrop(path);
+    EXPECT_EQ(Lists(), reason.empty() ? lists : "2 of 4: " + Utf8(card_) + refused);
+    EXPECT_EQ(form_->dir1_path(), form_->file1_path());
+  }
+}
+
 // Text1 names the folder that leaving it looks for and that the report goes
 // to, without surrounding spaces and, on Linux, with "~" for the home folder.
 // Leaving it for another control warns each time that folder is missing; the
@@ -213,12 +258,13 @@ TEST_F(Form1Test, CheckMapfilesWithNoMapsListedDoesNothing) {
   EXPECT_FALSE(fs::exists(home_folder_ / "GroundStyles.txt"));
 }
 
-// A second click does nothing while a scan runs, and the lists show what the
-// disk and the drives did meanwhile only once it has ended.
+// A second click and a folder dropped do nothing while a scan runs, and the
+// lists show what the disk and the drives did meanwhile only once it has ended.
 TEST_F(Form1Test, ClicksAndChangesOfTheDiskAndTheDrivesWaitForTheScan) {
   Form1& form = Load();
   view_.during_scan = [&] {
     form.Command1_Click();
+    form.Form1_DragDrop(card_.native());
     tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
     drives_.insert(drives_.begin(), {(temp_.path() / "stick").native(), "STICK"});
     form.FolderChanged({.names = {{platform::FromAscii("NEW.MAP"), true}}});
@@ -229,6 +275,29 @@ TEST_F(Form1Test, ClicksAndChangesOfTheDiskAndTheDrivesWaitForTheScan) {
   EXPECT_EQ(view_.busy_log, "on off");
   EXPECT_EQ(view_.files, (std::vector<std::string>{"klin.map", "NEW.MAP", "OWN.MAP"}));
   EXPECT_EQ(Lists(), "1 of 5: " + Utf8(maps_));
+}
+
+// "End Program" closes the window at once; it or a request to close during a
+// scan stops the scan, and the window closes once it has ended, with nothing
+// shown, the earlier report as it was and nothing left beside it.
+TEST_F(Form1Test, ClosingDuringAScanStopsItAndKeepsTheEarlierReport) {
+  Form1& form = Load();
+  form.Command2_Click();
+  EXPECT_EQ(view_.closes, 1);
+  view_.text1 = Utf8(card_);
+  for (void (Form1::*close)() : {&Form1::Command2_Click, &Form1::Form1_QueryUnload}) {
+    tools::WriteFile(card_ / "GroundStyles.txt", "earlier report");
+    // The new report has a name, and the scan waits once it is made.
+    report_files_.SetFaults(
+        {{.call = tools::FakeReportFileSystem::Call::kSetMode, .named = true, .delay_ms = 200, .fails = false}});
+    view_.closes = 0;
+    view_.during_scan = [&] { (form.*close)(); };
+    form.Command1_Click();
+    EXPECT_EQ(view_.closes, 1);
+    EXPECT_EQ(view_.messages, std::vector<std::string>{});
+    EXPECT_EQ(tools::ReadFile(card_ / "GroundStyles.txt"), "earlier report");
+    EXPECT_EQ(std::distance(fs::directory_iterator(card_), fs::directory_iterator()), 2);  // with CARD.MAP
+  }
 }
 
 TEST_F(Form1Test, AFailedScanSaysWhy) {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFocusEvent>
@@ -16,12 +17,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QStyle>
 #include <QTreeWidget>
+#include <QUrl>
+#include <QWindow>
 #include <algorithm>
+#include <atomic>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 
 #include "form1_lists.h"
@@ -54,10 +60,23 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::Wheel:
     case QEvent::ContextMenu:
     case QEvent::Close:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
       return true;
     default:
       return false;
   }
+}
+
+// The first local file or folder a drag carries, as the file system names it;
+// empty when it carries none.
+platform::NativeString FirstLocalPath(const QMimeData& data) {
+  for (const QUrl& url : data.urls()) {
+    // The name's bytes, whatever their encoding, as file managers percent-encode them.
+    if (url.isLocalFile()) return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+  }
+  return {};
 }
 
 }  // namespace
@@ -66,6 +85,7 @@ QtWindow::QtWindow(QWidget* parent) : QWidget(parent) {
   CreateControls();
   ConnectEvents();
   WatchMounts();
+  FollowSession();
 }
 
 QtWindow::~QtWindow() {
@@ -79,6 +99,7 @@ void QtWindow::Load(window::Form1Events& events) {
 
 void QtWindow::CreateControls() {
   setFont(WindowFont());
+  setAcceptDrops(true);  // folders and map files dropped from the file manager
   // A window of fixed size: it can be minimised and closed, not maximised.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -177,9 +198,49 @@ void QtWindow::WatchMounts() {
   connect(mounts_.get(), &QSocketNotifier::activated, this, [this] { events_->Drive1_Refresh(); });
 }
 
+void QtWindow::FollowSession() {
+  // The session manager may end the program as soon as it has answered this
+  // request to save: a scan is stopped, and has ended, before it answers.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+    if (!drop_input_) return;
+    events_->Form1_QueryUnload();
+    WaitForWork();
+  });
+}
+
+bool QtWindow::ClicksCommand2(QObject* watched, QEvent* event) const {
+  // Input reaches the window first, then the control it is for.
+  const bool window = watched == windowHandle();
+  if (!window && watched != Command2) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      // A press on the button, and the release that ends it wherever it is.
+      const bool on_it = !window || Command2->isDown() || childAt(mouse->position().toPoint()) == Command2;
+      return mouse->button() == Qt::LeftButton && on_it;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      return focusWidget() == Command2 && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+    }
+    default:
+      return false;
+  }
+}
+
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (drop_input_ && IsUserInput(event->type())) {
-    if (event->type() == QEvent::Close) event->ignore();  // refused: the window stays open
+  const bool drag = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+                    event->type() == QEvent::Drop;
+  if (drop_input_ && IsUserInput(event->type()) && !ClicksCommand2(watched, event)) {
+    // Refused: the drag shows it is not taken.
+    if (drag) event->ignore();
+    if (event->type() != QEvent::Close) return true;
+    // The window stays open until the work has ended; Form1 decides what follows.
+    event->ignore();
+    if (watched == this || watched == windowHandle()) events_->Form1_QueryUnload();
     return true;
   }
   if ((watched == Command1 || watched == Command2) && event->type() == QEvent::KeyPress) {
@@ -189,6 +250,11 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QPushButton*>(watched)->click();
       return true;
     }
+  }
+  if (watched == Text1 && drag && static_cast<QDropEvent*>(event)->mimeData()->hasUrls()) {
+    // Files and folders dropped on Text1 go to the window, not into the field as text.
+    TakeDrag(static_cast<QDropEvent*>(event));
+    return true;
   }
   if (watched == Text1 && event->type() == QEvent::FocusOut) {
     // The focus leaves the window's controls when another window (a message
@@ -203,6 +269,27 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
 void QtWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) events_->Drive1_Refresh();
   QWidget::changeEvent(event);
+}
+
+void QtWindow::dragEnterEvent(QDragEnterEvent* event) { TakeDrag(event); }
+
+void QtWindow::dragMoveEvent(QDragMoveEvent* event) { TakeDrag(event); }
+
+void QtWindow::dropEvent(QDropEvent* event) { TakeDrag(event); }
+
+void QtWindow::TakeDrag(QDropEvent* event) {
+  const platform::NativeString path = FirstLocalPath(*event->mimeData());
+  // Never a move, which would have the file manager take the files away.
+  const Qt::DropActions copy_or_link = event->possibleActions() & (Qt::CopyAction | Qt::LinkAction);
+  if (path.empty() || copy_or_link == Qt::IgnoreAction) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(copy_or_link & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+  event->accept();
+  if (event->type() != QEvent::Drop) return;
+  // Once the drop is done: Form1 may show a message, and the file manager waits for the drop's end.
+  QMetaObject::invokeMethod(this, [this, path] { events_->Form1_DragDrop(path); }, Qt::QueuedConnection);
 }
 
 void QtWindow::SetTitle(const std::string& text) { setWindowTitle(FromUtf8(text)); }
@@ -293,17 +380,27 @@ void QtWindow::RunBusy(const std::function<void()>& work, const std::function<vo
   QTimer ticks;
   connect(&ticks, &QTimer::timeout, this, [&tick] { tick(); });
   ticks.start(window::kTickMs);
-  std::thread worker([&] {
+  std::atomic<bool> ended{false};
+  work_ = std::thread([&] {
     work();
+    ended = true;
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
   loop.exec();
-  worker.join();
+  // QCoreApplication::exit ends every event loop at once, this one too, and
+  // says aboutToQuit only once the main one has returned: the program is
+  // ending, and the work is asked to stop.
+  if (!ended) events_->Form1_QueryUnload();
+  WaitForWork();
   ticks.stop();
   QCoreApplication::processEvents();  // what is still queued goes the same way
   qApp->removeEventFilter(this);
   drop_input_ = false;
   QApplication::restoreOverrideCursor();
+}
+
+void QtWindow::WaitForWork() {
+  if (work_.joinable()) work_.join();
 }
 
 void QtWindow::ShowProgress(window::Progress state, double fraction) {

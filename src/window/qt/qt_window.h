@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "form1_events.h"
@@ -71,6 +72,9 @@ class QtWindow : public QWidget, public window::Form1View {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void CreateControls();
@@ -81,6 +85,16 @@ class QtWindow : public QWidget, public window::Form1View {
   void WatchMounts();
   // Gathers what changed in the watched folder, to pass on once it is quiet.
   void GatherFolderChanges(platform::FolderChanges changes);
+  // Passes on a request of the session's end to close the window.
+  void FollowSession();
+  // Whether `event`, given to `watched`, clicks "End Program" or moves on the
+  // way to a click, which goes on while the window is busy.
+  bool ClicksCommand2(QObject* watched, QEvent* event) const;
+  // Waits for the work RunBusy runs to end.
+  void WaitForWork();
+  // Takes a drag of files or folders over the window, as a copy, and passes
+  // on the first of them once it is dropped.
+  void TakeDrag(QDropEvent* event);
 
   window::Form1Events* events_ = nullptr;
   std::vector<QTreeWidgetItem*> dir1_rows_;
@@ -92,4 +106,5 @@ class QtWindow : public QWidget, public window::Form1View {
   std::unique_ptr<QSocketNotifier> mounts_;  // the system's mount table changed
   int mount_table_ = -1;
   bool drop_input_ = false;
+  std::thread work_;  // what RunBusy runs, until it has been waited for
 };

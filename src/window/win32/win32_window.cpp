@@ -40,6 +40,7 @@ Win32Window::Win32Window() {
   SetWindowSubclass(control(Control::kText1), Text1Proc, 0, reinterpret_cast<DWORD_PTR>(this));
   controls_.LayOut(hwnd(), GetDpiForWindow(hwnd()));
   focus_ = controls_.at(0);
+  DragAcceptFiles(hwnd(), TRUE);  // folders and map files dropped from Explorer
 }
 
 Win32Window::~Win32Window() {
@@ -110,6 +111,9 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
     case kRefreshDrives:
       events_->Drive1_Refresh();
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
     case WM_DEVICECHANGE:
       // A volume or a drive's medium came or went.
       if (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) PostMessageW(hwnd(), kRefreshDrives, 0, 0);
@@ -125,6 +129,11 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
     case WM_SETFOCUS:
       if (focus_ != nullptr) SetFocus(focus_);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // the session's end is not held up, even by a scan
+    case WM_ENDSESSION:
+      if (wparam != FALSE) OnEndSession();
+      return 0;
     case WM_DPICHANGED: {
       const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -136,6 +145,33 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
       break;
   }
   return std::nullopt;
+}
+
+void Win32Window::OnEndSession() {
+  // The system may end the program as soon as this message has been
+  // answered, with no regard for a scan still writing: the scan is asked to
+  // stop, which it does between maps, and waited for, so that it has removed
+  // its unfinished file and left the earlier report as it was.
+  if (!busy()) return;
+  events_->Form1_QueryUnload();
+  WaitForWork();
+}
+
+bool Win32Window::PassesWhileBusy(const MSG& message) const {
+  // "End Program" takes a click, and Space or Enter while it has the focus.
+  if (message.hwnd != control(Control::kCommand2)) return false;
+  switch (message.message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+      return message.wParam == VK_SPACE || message.wParam == VK_RETURN;
+    default:
+      return false;
+  }
 }
 
 void Win32Window::OnCommand(int id, int code) {
@@ -190,6 +226,17 @@ void Win32Window::OpenSelectedFolder() {
   if (item.hItem == nullptr || !TreeView_GetItem(dir1, &item)) return;
   // After the current message: opening the folder fills the tree again.
   PostMessageW(hwnd(), kOpenFolder, static_cast<WPARAM>(item.lParam), 0);
+}
+
+void Win32Window::OnDropFiles(HDROP drop) {
+  // Dropped while the window is busy, as other input is.
+  std::wstring path;
+  if (events_ != nullptr && !busy()) {
+    path.resize(DragQueryFileW(drop, 0, nullptr, 0));
+    path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size() + 1)));
+  }
+  DragFinish(drop);
+  if (!path.empty()) events_->Form1_DragDrop(path);
 }
 
 void Win32Window::SetTitle(const std::string& text) { SetWindowTextW(hwnd(), Wide(text).c_str()); }

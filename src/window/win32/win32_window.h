@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shobjidl.h>
 
 #include "form1_controls.h"
@@ -56,11 +57,17 @@ class Win32Window : public WindowBase, public window::Form1View {
   static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                     DWORD_PTR self);
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool PassesWhileBusy(const MSG& message) const override;
+  void OnCloseWhileBusy() override { events_->Form1_QueryUnload(); }
+  // The session ends: a scan is stopped, and has ended, before this returns.
+  void OnEndSession();
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
   void OpenSelectedFolder();
   // Gathers what changed in the watched folder, to pass on once it is quiet.
   void GatherFolderChanges(platform::FolderChanges changes);
+  // Passes on the first file or folder of a drop, unless the window is busy.
+  void OnDropFiles(HDROP drop);
 
   Form1Controls controls_;
   window::Form1Events* events_ = nullptr;

@@ -9,11 +9,16 @@ constexpr wchar_t kClassName[] = L"GroundstylesForm1";
 
 // Input the user gives the window or its controls, dropped while work runs
 // beside it. Clicks on the window's own frame stay, so that it can be moved
-// and minimised; closing it is refused where the close arrives.
+// and minimised, and closed from its close box or its menu.
 bool IsUserInput(const MSG& message, HWND window) {
   if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) return true;
   if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) return true;
   return message.message >= WM_NCMOUSEMOVE && message.message <= WM_NCXBUTTONDBLCLK && message.hwnd != window;
+}
+
+// Alt+F4, which the system's own handling of the key turns into a close.
+bool IsAltF4(const MSG& message) {
+  return message.message == WM_SYSKEYDOWN && message.wParam == VK_F4 && (HIWORD(message.lParam) & KF_ALTDOWN) != 0;
 }
 
 ATOM RegisterWindowClass(WNDPROC procedure) {
@@ -61,12 +66,11 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wparam, 
   if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
   switch (message) {
     case WM_CLOSE:
-      if (self->busy_) return 0;  // closing it from outside waits for no work: it is dropped
-      break;
-    case WM_SYSCOMMAND:
-      // The close box, Alt+F4 and the system menu's Close.
-      if (self->busy_ && (wparam & 0xFFF0) == SC_CLOSE) return 0;
-      break;
+      // The close box, Alt+F4, the system menu's Close, an end-task request:
+      // the window is not destroyed under the work.
+      if (!self->busy_) break;
+      self->OnCloseWhileBusy();
+      return 0;
     case WM_SETCURSOR:
       if (!self->busy_) break;
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -107,10 +111,11 @@ int WindowBase::RunMessages(const HANDLE& wake, const std::function<void()>& on_
 }
 
 void WindowBase::RunBeside(const std::function<void()>& work, const std::function<void()>& tick, int tick_ms) {
-  busy_ = true;
-  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   const HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (done == nullptr) throw std::runtime_error("cannot create an event");
+  busy_ = true;
+  work_done_ = done;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   std::thread worker([&] {
     work();
     SetEvent(done);
@@ -129,7 +134,14 @@ void WindowBase::RunBeside(const std::function<void()>& work, const std::functio
         quit_code = message.wParam;
         continue;
       }
-      if (IsUserInput(message, hwnd_)) continue;
+      if (IsAltF4(message)) {
+        PostMessageW(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        continue;
+      }
+      if (IsUserInput(message, hwnd_)) {
+        if (PassesWhileBusy(message)) Dispatch(message);
+        continue;
+      }
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -139,6 +151,7 @@ void WindowBase::RunBeside(const std::function<void()>& work, const std::functio
     }
   }
   worker.join();
+  work_done_ = nullptr;
   CloseHandle(done);
   // What the user gave in the last moments waits in the queue: dropped too.
   MSG message;
@@ -148,4 +161,8 @@ void WindowBase::RunBeside(const std::function<void()>& work, const std::functio
   if (quit) PostQuitMessage(static_cast<int>(quit_code));
   busy_ = false;
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void WindowBase::WaitForWork() const {
+  if (work_done_ != nullptr) WaitForSingleObject(work_done_, INFINITE);
 }

@@ -32,14 +32,23 @@ class WindowBase {
   // `wake` holds a handle, its being signalled calls `on_wake`.
   int RunMessages(const HANDLE& wake, const std::function<void()>& on_wake);
   // Runs `work` on a thread of its own and returns once it has ended;
-  // meanwhile the window's messages go on and the user's input to it
-  // (clicks, keys, closing it) is dropped, and `tick` runs every `tick_ms`.
+  // meanwhile the window's messages go on, and `tick` runs every `tick_ms`.
+  // The user's clicks and keys are dropped but for those PassesWhileBusy
+  // lets through; closing the window (Alt+F4 among the ways) comes to
+  // OnCloseWhileBusy, and the window stays.
   void RunBeside(const std::function<void()>& work, const std::function<void()>& tick, int tick_ms);
   bool busy() const { return busy_; }
+  // Returns once the work RunBeside runs has ended; at once when none runs.
+  void WaitForWork() const;
+  // Whether the user's input `message` goes on while work runs.
+  virtual bool PassesWhileBusy(const MSG& message) const = 0;
+  // Closing the window was asked for while work runs.
+  virtual void OnCloseWhileBusy() = 0;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND hwnd_ = nullptr;
   bool busy_ = false;  // work runs beside the window
+  HANDLE work_done_ = nullptr;  // signalled when it has ended
 };

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -231,7 +232,7 @@ TEST_F(QtWindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
     tools::WriteFile(temp_.path() / name, "");
     QTest::qWait(window::kFolderChangeDelayMs / 3);
   }
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 5000));
   QTest::qWait(2 * window::kFolderChangeDelayMs);
   EXPECT_EQ(events_.Take(), Events{"FolderChanged +A.MAP +B.MAP +C.MAP"});
 }
@@ -275,22 +276,55 @@ TEST_F(QtWindowTest, TheWindowAnswersWhileABigFolderIsListed) {
       [&] { return static_cast<std::size_t>(view_->File1->model()->rowCount()); });
 }
 
-// The user clicks, types and closes the window while the work runs, and
-// once more in its last moments, before the window has looked.
+// Files and folders dragged from the file manager are taken as a copy, never
+// a move, over the window and over Text1, which takes no file's name as text;
+// the first one dropped is passed on as the file system names it. A drag of
+// text alone is not taken.
+TEST_F(QtWindowTest, AFolderDroppedOnTheWindowIsPassedOn) {
+  QtWindow& w = *view_;
+  QMimeData files;
+  files.setData("text/uri-list", "file:///maps/h%E9me\r\nfile:///maps/OWN.MAP\r\n");
+  QMimeData text;
+  text.setText("/maps");
+  // Where the drag goes, what it carries and what it may do; then what it is taken as.
+  const std::vector<std::tuple<QWidget*, QMimeData*, Qt::DropActions, Qt::DropAction>> cases = {
+      {&w, &files, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+      {w.Text1, &files, Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+      {&w, &files, Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
+      {&w, &files, Qt::MoveAction, Qt::IgnoreAction},
+      {&w, &text, Qt::CopyAction, Qt::IgnoreAction},
+  };
+  for (const auto& [target, data, actions, taken] : cases) {
+    QDragEnterEvent enter(QPoint(5, 5), actions, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), actions, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    EXPECT_EQ(enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction, taken);
+    EXPECT_EQ(drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction, taken);
+  }
+  Pump();
+  EXPECT_EQ(w.Text1Text(), "");
+  EXPECT_EQ(events_.Take(), Events(3, "Form1_DragDrop /maps/h\xE9me"));
+}
+
+// The user clicks, types and drops a folder while the work runs, and once more
+// in its last moments, before the window has looked.
 TEST_F(QtWindowTest, InputIsDroppedWhileBusy) {
   QtWindow& w = *view_;
   ShowActive();
+  QMimeData folder;
+  folder.setUrls({QUrl::fromLocalFile("/maps")});
   const auto give_input = [&] {
     Click(w.Check1[0]);
     Click(w.Command1);
     QTest::keyClicks(w.Text1, "x");
-    w.close();
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &folder, Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &drop);
   };
   // Posted from the window's thread as the work ends: queued behind its end.
   const auto post_input = [&] {
     QMetaObject::invokeMethod(&w, [&w] {
       QCoreApplication::postEvent(w.Text1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, "y"));
-      QCoreApplication::postEvent(&w, new QCloseEvent);
     }, Qt::QueuedConnection);
   };
   ExpectInputDroppedWhileBusy("/reports", give_input, post_input);
@@ -304,10 +338,15 @@ TEST_F(QtWindowTest, ProgressShowsOnTheLauncherEntry) {
   LauncherUpdates launcher;
   ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
                                                     &launcher, SLOT(Update(QString, QVariantMap))));
-  view_->ShowProgress(window::Progress::kRunning, 0.25);
-  view_->ShowProgress(window::Progress::kFailed, 0.5);
-  view_->ShowProgress(window::Progress::kHidden, 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() >= 3; }, 1000));
+  // One at a time, as a scan shows them, a tick or more apart: three sent in
+  // the same instant may reach this test in another order.
+  const std::pair<window::Progress, double> shown[] = {
+      {window::Progress::kRunning, 0.25}, {window::Progress::kFailed, 0.5}, {window::Progress::kHidden, 0}};
+  for (const auto& [state, fraction] : shown) {
+    const std::size_t before = launcher.updates.size();
+    view_->ShowProgress(state, fraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return launcher.updates.size() > before; }, 5000));
+  }
   EXPECT_EQ(launcher.updates,
             (std::vector<std::tuple<double, bool, bool>>{{0.25, true, false}, {0.5, true, true}, {0, false, false}}));
 }
@@ -321,6 +360,36 @@ TEST_F(QtWindowTest, ClosingTheWindowEndsTheProgram) {
   EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
+// Closing the window (as its close box, Alt+F4 and its menu do), "End
+// Program", the session's end (which quits the application) and the
+// application's loops ended, during a scan.
+TEST_F(QtWindowTest, ClosingDuringAScanEndsTheProgramAtOnce) {
+  const std::function<void()> closes[] = {
+      [this] { view_->close(); },
+      [this] { QTest::mouseClick(view_->Command2, Qt::LeftButton); },
+      [] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+      },
+      [] { QCoreApplication::exit(0); },
+  };
+  for (const std::function<void()>& close : closes) {
+    SCOPED_TRACE(&close - closes);
+    ExpectCloseMidScanEndsAtOnce([this](const std::function<void()>& tick) {
+      view_->show();
+      QMetaObject::invokeMethod(view_->Command1, &QPushButton::click, Qt::QueuedConnection);
+      QTimer ticks;
+      QObject::connect(&ticks, &QTimer::timeout, tick);
+      ticks.start(20);
+      QObject limit;  // the program did not end: the timer goes with the loop
+      QTimer::singleShot(5000, &limit, [] { QCoreApplication::exit(1); });
+      const int code = QCoreApplication::exec();
+      QCoreApplication::processEvents();  // what the window's closing posted
+      return code;
+    }, close);
+  }
+}
+
 // A volume mounted or unmounted is passed on without the drive list being
 // opened. Mounting takes root; the tests then run in a mount namespace of
 // their own (see main).
@@ -329,10 +398,10 @@ TEST_F(QtWindowTest, AVolumeMountedOrUnmountedIsPassedOn) {
   const fs::path volume = fs::path("/mnt") / temp_.path().filename();
   fs::create_directories(volume);
   ASSERT_EQ(::mount(temp_.path().c_str(), volume.c_str(), nullptr, MS_BIND, nullptr), 0);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 5000));
   ASSERT_EQ(::umount(volume.c_str()), 0);
   fs::remove(volume);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return events_.events.size() >= 2; }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return events_.events.size() >= 2; }, 5000));
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "Drive1_Refresh"}));
 }
 

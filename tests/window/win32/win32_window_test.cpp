@@ -7,6 +7,9 @@
 #include <oleacc.h>
 
 #include <dbt.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include "accessible_name.h"
 #include "view_test_support.h"
@@ -33,6 +36,20 @@ std::wstring AccessibleNameOf(HWND control) {
   SysFreeString(name);
   accessible->Release();
   return text;
+}
+
+// A drop of `paths` as Explorer hands it to the window.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+  std::wstring names;
+  for (const std::wstring& path : paths) names += path + L'\0';
+  names += L'\0';
+  const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
 }
 
 bool IsLabel(const window::ControlLayout& layout) {
@@ -240,17 +257,26 @@ TEST_F(Win32WindowTest, Drive1CountsTheUsersChoiceOnly) {
   EXPECT_EQ(events_.Take(), (Events{"Drive1_Change 1", "Drive1_Refresh", "Drive1_Change 3", "Drive1_Refresh"}));
 }
 
-// The user clicks, types, presses Alt+F4 and the close box and ends the
-// program from outside; and clicks again as the work ends.
+// Files and folders dropped from Explorer: the first is passed on.
+TEST_F(Win32WindowTest, AFolderDroppedOnTheWindowIsPassedOn) {
+  EXPECT_NE(GetWindowLongW(view_->hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  const HDROP drop = MakeDrop({L"C:\\Maps\\Caf\u00E9", L"C:\\Maps\\OWN.MAP"});
+  PostMessageW(view_->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  Pump();
+  EXPECT_EQ(events_.Take(), Events{"Form1_DragDrop C:\\Maps\\Caf\xC3\xA9"});
+}
+
+// The user clicks, types, drops a folder, and presses F4 alone and Alt+F5;
+// and clicks again as the work ends.
 TEST_F(Win32WindowTest, InputIsDroppedWhileBusy) {
   ShowActive();
   const auto give_input = [&] {
     PostClick(Get(Control::kCheck1, 0));
     PostClick(Get(Control::kCommand1));
     PostMessageW(Get(Control::kText1), WM_CHAR, L'x', 0);
-    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
-    PostMessageW(view_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageW(view_->hwnd(), WM_CLOSE, 0, 0);
+    PostMessageW(view_->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"C:\\Maps"})), 0);
+    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 0);
+    PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F5, 1 << 29);
   };
   ExpectInputDroppedWhileBusy("C:\\reports", give_input, [&] { PostClick(Get(Control::kCheck1, 0)); });
   EXPECT_TRUE(IsWindow(view_->hwnd()));
@@ -266,6 +292,30 @@ TEST_F(Win32WindowTest, AQuitArrivingWhileBusyEndsTheProgramOnceTheWorkIsDone) {
       },
       [] {});
   EXPECT_EQ(RunFor(3000, [] {}), 7);  // -1: the program was still running
+}
+
+// The close box or the window menu's Close, Alt+F4, an end-task request,
+// "End Program", and the session's end, during a scan; the scan has ended
+// before the session's end is answered, as the system may end the program then.
+TEST_F(Win32WindowTest, ClosingDuringAScanEndsTheProgramAtOnce) {
+  const std::function<void()> closes[] = {
+      [this] { PostMessageW(view_->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+      [this] { PostMessageW(view_->hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29); },
+      [this] { PostMessageW(view_->hwnd(), WM_CLOSE, 0, 0); },
+      [this] { PostClick(Get(Control::kCommand2)); },
+      [this] {
+        EXPECT_EQ(SendMessageW(view_->hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+        SendMessageW(view_->hwnd(), WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(ReportsBesideTheEarlier(), 0);
+      },
+  };
+  for (const std::function<void()>& close : closes) {
+    SCOPED_TRACE(&close - closes);
+    ExpectCloseMidScanEndsAtOnce([this](const std::function<void()>& tick) {
+      PostClick(Get(Control::kCommand1));
+      return RunFor(5000, tick);
+    }, close);
+  }
 }
 
 TEST_F(Win32WindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
