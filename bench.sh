@@ -13,7 +13,9 @@
 # names, against a floor that lists the folder's names and sorts them, then
 # the CPU time the program uses while ADDED maps (default 50) are added to it
 # at 5 a second; the last line is list_ratio_to_floor. The window is drawn off
-# the screen on Linux, and on a private Xvfb under wine when there is no display.
+# the screen on Linux, and on a private Xvfb under wine when there is no
+# display; for wine the maps are written by the Linux build, once for each
+# count, in build/windows/list-bench-MAPS.
 source "$(dirname "$0")/scripts/common.sh"
 
 windows=false
@@ -27,11 +29,33 @@ if [ "${1:-}" = --list ]; then
   shift
 fi
 
+# list_bench_folder MAPS: a folder whose subfolder "maps" holds MAPS maps,
+# written once for each count by the Linux build's generator, as wine makes
+# each new file in a time that grows with its folder.
+list_bench_folder() {
+  local folder
+  folder="$(build_dir windows)/list-bench-$1"
+  if [ ! -d "$folder/maps" ]; then
+    ensure_packages "${BUILD_PACKAGES[@]}"
+    build_preset default groundstyles_mapgen > /dev/null
+    rm -rf "$folder.part"
+    "$(build_dir default)/tools/groundstyles_mapgen" "$folder.part/maps" "$1"
+    mv "$folder.part" "$folder"
+  fi
+  echo "$folder"
+}
+
 if [ "$windows" = true ]; then
   ensure_packages "${WINDOWS_PACKAGES[@]}"
   build_preset windows "$target"
-  [ "$target" = groundstyles_list_bench ] && ensure_display
+  if [ "$target" = groundstyles_list_bench ]; then
+    folder=$(list_bench_folder "${1:-100000}")
+    ensure_display
+  fi
   prepare_wine
+  if [ "$target" = groundstyles_list_bench ]; then
+    set -- "${1:-100000}" "${2:-5}" "${3:-50}" "$(winepath -w "$folder")"
+  fi
   wine "$(build_dir windows)/bench/$target.exe" "$@"
 else
   ensure_packages "${BUILD_PACKAGES[@]}"

@@ -5,7 +5,10 @@
 // the CPU time the process used meanwhile, the writing thread's own left out.
 // Prints the medians and their ratio. The same source builds on Linux (Qt)
 // and, cross-built, on Windows (Win32, run under wine by ./bench.sh --windows).
-//   groundstyles_list_bench [MAPS] [ROUNDS] [ADDED]
+//   groundstyles_list_bench [MAPS] [ROUNDS] [ADDED] [FOLDER]
+// FOLDER, when given, holds only a subfolder "maps" of MAPS maps already
+// (made with groundstyles_mapgen), which is used rather than one written
+// here, and the maps added are removed from it at the end.
 #ifdef _WIN32
 #include <windows.h>
 #include <fcntl.h>
@@ -183,22 +186,23 @@ int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
   const int added = argc > 3 ? std::atoi(argv[3]) : 50;
-  if (count <= 0 || rounds <= 0 || added < 0) {
-    std::fprintf(stderr, "usage: %s [MAPS] [ROUNDS] [ADDED]\n", argv[0]);
+  if (count <= 0 || rounds <= 0 || added < 0 || argc > 5) {
+    std::fprintf(stderr, "usage: %s [MAPS] [ROUNDS] [ADDED] [FOLDER]\n", argv[0]);
     return 2;
   }
 
   tools::TempFolder temp;
-  const std::filesystem::path maps = temp.path() / "maps";
+  const std::filesystem::path parent = argc > 4 ? std::filesystem::absolute(argv[4]) : temp.path();
+  const std::filesystem::path maps = parent / "maps";
   std::printf("maps: %d in %s\n", count, maps.string().c_str());
   std::fflush(stdout);
-  sample::WriteSampleMaps(maps, count);
+  if (argc <= 4) sample::WriteSampleMaps(maps, count);
 
   // The window on the maps' parent folder; each round opens the maps' folder
   // from Dir1, as the user does, and goes back up, untimed.
-  std::filesystem::current_path(temp.path());
+  std::filesystem::current_path(parent);
   Window shown;
-  const std::size_t maps_row = SubfolderRow(temp.path());
+  const std::size_t maps_row = SubfolderRow(parent);
   std::vector<double> floor, open;
   for (int round = 0; round < rounds; ++round) {
     std::size_t listed = 0;
@@ -239,5 +243,6 @@ int main(int argc, char** argv) {
               added, 1000 / kAddedEveryMs, count, churn_cpu, writer_cpu, after);
   std::printf("list_ratio_to_floor: %.2f\n", open_ms / floor_ms);
   std::filesystem::current_path(temp.path().parent_path());  // so that the folder can go
+  for (int i = 0; i < added; ++i) std::filesystem::remove(maps / ("ADDED" + std::to_string(10000 + i) + ".MAP"));
   return after == static_cast<std::size_t>(count + added) ? 0 : 1;
 }
