@@ -300,6 +300,7 @@ installer_holds "$setup" LICENSE || fail "the installer's license page does not 
 entries_before=$(desktop_entries)
 wine_prefix
 ensure_display  # the installed program is started from its shortcut
+ensure_window_manager
 wineserver -w
 [ "$(wine "$scratch/zip/$windows_name/groundstyles-scan.exe" --version 2> /dev/null | tr -d '\r')" = \
   "groundstyles-scan $version" ] || fail "the zip's groundstyles-scan.exe does not run under wine"

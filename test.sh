@@ -29,6 +29,7 @@ esac
 ensure_packages "${packages[@]}"
 if [ "$preset" = windows ]; then
   ensure_display  # the window's own tests open windows
+  ensure_window_manager
   prepare_wine
 fi
 

@@ -14,9 +14,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-liberation2 libcli11-dev)
 TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dbus-daemon fonts-noto-cjk)
 
-# Those the Windows cross-build and its runs under wine need (Xvfb for a
-# machine without a display), and GoogleTest's sources for its tests.
-WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libcli11-dev wine wine64 xvfb)
+# Those the Windows cross-build and its runs under wine need (Xvfb and a
+# window manager for a machine without a display), and GoogleTest's sources
+# for its tests.
+WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libcli11-dev wine wine64 xvfb
+  openbox x11-utils)
 WINDOWS_TEST_PACKAGES=(googletest)
 
 apt_updated=no
@@ -90,6 +92,22 @@ ensure_display() {
 }
 
 stop_xvfb() { kill "$xvfb_pid" 2> /dev/null || true; }
+
+# ensure_window_manager: on the private display, a window manager, as on any
+# desktop. Without one, wine waits two seconds for the window manager that
+# never answers each time a window is hidden or closed.
+ensure_window_manager() {
+  [ -n "${xvfb_pid:-}" ] || return 0
+  openbox --sm-disable > /dev/null 2>&1 &
+  window_manager_pid=$!
+  on_exit+=(stop_window_manager)
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+}
+
+stop_window_manager() { kill "$window_manager_pid" 2> /dev/null || true; }
 
 # wine_prefix_folder: where wine keeps the Windows installation it runs here.
 wine_prefix_folder() {

@@ -43,8 +43,11 @@ Status List(const NativeString& folder, FolderLinks links, std::vector<NativeStr
   HANDLE find = FindFirstFileExW(ChildPath(folder, L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
                                  nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
+    DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return Status::Ok();  // an empty drive root
+    // A file's name: wine and Windows give different errors, the reason is one.
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) error = ERROR_DIRECTORY;
     return FileError("list", folder, internal::WindowsErrorText(error));
   }
   do {

@@ -114,7 +114,13 @@ class Form1Test : public tools::TempMachineTest {
   std::string Lists() {
     std::string text = std::to_string(view_.drive) + " of " + std::to_string(view_.drives.size()) + ": ";
     text += Utf8(form_->file1_path());
-    for (const std::string& message : std::exchange(view_.messages, {})) text += " | " + message;
+    for (std::string message : std::exchange(view_.messages, {})) {
+      // A long path is broken across lines for the message box: joined again here.
+      for (std::size_t at = message.find("\r\n"); at != std::string::npos; at = message.find("\r\n", at)) {
+        message.erase(at, 2);
+      }
+      text += " | " + message;
+    }
     return text;
   }
   // The progress shown by a scan of the working folder's maps that the
