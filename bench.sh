@@ -51,6 +51,7 @@ if [ "$windows" = true ]; then
   if [ "$target" = groundstyles_list_bench ]; then
     folder=$(list_bench_folder "${1:-100000}")
     ensure_display
+    ensure_window_manager
   fi
   prepare_wine
   if [ "$target" = groundstyles_list_bench ]; then
