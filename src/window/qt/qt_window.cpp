@@ -201,11 +201,13 @@ void QtWindow::WatchMounts() {
 void QtWindow::FollowSession() {
   // The session manager may end the program as soon as it has answered this
   // request to save: a scan is stopped, and has ended, before it answers.
-  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-    if (!drop_input_) return;
-    events_->Form1_QueryUnload();
-    WaitForWork();
-  });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
+}
+
+void QtWindow::EndSession() {
+  if (!drop_input_) return;
+  events_->Form1_QueryUnload();
+  WaitForWork();
 }
 
 bool QtWindow::ClicksCommand2(QObject* watched, QEvent* event) const {

@@ -56,6 +56,10 @@ class QtWindow : public QWidget, public window::Form1View {
   void ShowProgress(window::Progress state, double fraction) override;
   void Close() override;
 
+  // The session is ending (the session manager asks the program to save):
+  // a scan is stopped, and has ended, when this returns.
+  void EndSession();
+
   // The controls, under the names the program has always given them.
   QComboBox* Drive1 = nullptr;
   QTreeWidget* Dir1 = nullptr;

@@ -361,12 +361,17 @@ TEST_F(QtWindowTest, ClosingTheWindowEndsTheProgram) {
 }
 
 // Closing the window (as its close box, Alt+F4 and its menu do), "End
-// Program", the session's end (which quits the application) and the
+// Program", the session's end (the session manager's request to save, after
+// which it may end the program at once, then the application's quit) and the
 // application's loops ended, during a scan.
 TEST_F(QtWindowTest, ClosingDuringAScanEndsTheProgramAtOnce) {
   const std::function<void()> closes[] = {
       [this] { view_->close(); },
       [this] { QTest::mouseClick(view_->Command2, Qt::LeftButton); },
+      [this] {
+        view_->EndSession();
+        EXPECT_EQ(ReportsBesideTheEarlier(), 0);
+      },
       [] {
         QEvent quit(QEvent::Quit);
         QCoreApplication::sendEvent(qApp, &quit);
