@@ -10,7 +10,6 @@
 #include <QDBusMessage>
 #include <QDropEvent>
 #include <QEventLoop>
-#include <QFile>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -170,23 +169,6 @@ void QtWindow::ConnectEvents() {
   Text1->installEventFilter(this);
   Command1->installEventFilter(this);
   Command2->installEventFilter(this);
-  folder_changed_.setSingleShot(true);
-  folder_changed_.setInterval(window::kFolderChangeDelayMs);
-  if (folder_watch_.ready() >= 0) {
-    folder_ready_ = std::make_unique<QSocketNotifier>(folder_watch_.ready(), QSocketNotifier::Read);
-    connect(folder_ready_.get(), &QSocketNotifier::activated, this,
-            [this] { GatherFolderChanges(folder_watch_.Take()); });
-  }
-  connect(&watcher_, &QFileSystemWatcher::directoryChanged, this,
-          [this] { GatherFolderChanges({.names = {}, .unknown = true}); });
-  connect(&folder_changed_, &QTimer::timeout, this,
-          [this] { events_->FolderChanged(std::exchange(folder_changes_, {})); });
-}
-
-void QtWindow::GatherFolderChanges(platform::FolderChanges changes) {
-  if (changes.empty()) return;
-  folder_changes_.Add(std::move(changes));
-  folder_changed_.start();
 }
 
 void QtWindow::WatchMounts() {
@@ -359,14 +341,7 @@ void QtWindow::InsertFile(std::size_t row, const std::string& name) { File1->nam
 
 void QtWindow::RemoveFile(std::size_t row) { File1->names().Remove(row); }
 
-void QtWindow::WatchFolder(const platform::NativeString& folder) {
-  folder_changed_.stop();
-  folder_changes_ = {};
-  if (const QStringList watched = watcher_.directories(); !watched.isEmpty()) watcher_.removePaths(watched);
-  if (folder_watch_.Watch(folder)) return;
-  // The name as the file system holds it, whatever its encoding.
-  watcher_.addPath(QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.size()))));
-}
+void QtWindow::WatchFolder(const platform::NativeString& folder) { folder_watch_.Watch(folder); }
 
 void QtWindow::ShowMessage(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(window::kMessageCaption), FromUtf8(text), QMessageBox::Ok, this);

@@ -2,7 +2,6 @@
 // asks shown, and each of the user's events passed on to Form1Events.
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -11,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "folder_change_watch.h"
 #include "form1_events.h"
 #include "form1_view.h"
-#include "platform/folder_watch.h"
 
 class QCheckBox;
 class FileList;
@@ -87,8 +86,6 @@ class QtWindow : public QWidget, public window::Form1View {
   void ConnectEvents();
   // Passes on Drive1_Refresh whenever a volume is mounted or unmounted.
   void WatchMounts();
-  // Gathers what changed in the watched folder, to pass on once it is quiet.
-  void GatherFolderChanges(platform::FolderChanges changes);
   // Passes on a request of the session's end to close the window.
   void FollowSession();
   // Whether `event`, given to `watched`, clicks "End Program" or moves on the
@@ -102,11 +99,7 @@ class QtWindow : public QWidget, public window::Form1View {
 
   window::Form1Events* events_ = nullptr;
   std::vector<QTreeWidgetItem*> dir1_rows_;
-  platform::FolderWatch folder_watch_;          // the watched folder's changes by name
-  std::unique_ptr<QSocketNotifier> folder_ready_;  // the system has told some
-  QFileSystemWatcher watcher_;  // where the system cannot watch by name, the folder's changes as a whole
-  platform::FolderChanges folder_changes_;  // gathered since the last FolderChanged
-  QTimer folder_changed_;  // gathers a burst of changes into one
+  FolderChangeWatch folder_watch_{[this](platform::FolderChanges changes) { events_->FolderChanged(changes); }};
   std::unique_ptr<QSocketNotifier> mounts_;  // the system's mount table changed
   int mount_table_ = -1;
   bool drop_input_ = false;
