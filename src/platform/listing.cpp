@@ -1,6 +1,7 @@
 #include "platform/listing.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace platform {
 
@@ -19,16 +20,19 @@ bool MatchesMapPattern(const NativeString& name) {
 }
 
 bool NameLess(const NativeString& a, const NativeString& b) {
-  const auto folded_less = [](NativeChar x, NativeChar y) {
-    // Compare as unsigned so that bytes above 0x7F sort after ASCII.
-    using Unsigned = std::make_unsigned_t<NativeChar>;
-    return Unsigned(FoldCase(x)) < Unsigned(FoldCase(y));
-  };
-  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded_less)) return true;
-  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded_less)) return false;
+  // Compared as unsigned, so that bytes above 0x7F sort after ASCII.
   using Unsigned = std::make_unsigned_t<NativeChar>;
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](NativeChar x, NativeChar y) { return Unsigned(x) < Unsigned(y); });
+  const std::size_t common = std::min(a.size(), b.size());
+  int tie = 0;  // names the same but for case: their first byte that differs
+  for (std::size_t i = 0; i < common; ++i) {
+    if (a[i] == b[i]) continue;
+    const Unsigned x = Unsigned(FoldCase(a[i]));
+    const Unsigned y = Unsigned(FoldCase(b[i]));
+    if (x != y) return x < y;
+    if (tie == 0) tie = Unsigned(a[i]) < Unsigned(b[i]) ? -1 : 1;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return tie < 0;
 }
 
 }  // namespace platform

@@ -26,4 +26,21 @@ enum class FolderLinks { kListed, kLeftOut };
 Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names,
                       FolderLinks links = FolderLinks::kListed);
 
+// Both in one pass over `folder`: its subfolders, links listed, and its map
+// files, as ListSubfolders and ListMapFiles give them.
+Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfolders, std::vector<NativeString>* maps);
+
+// What an entry is to the folder and file lists.
+enum class EntryKind { kNone, kMapFile, kFolder };
+
+// What the entry `*name` of `folder` is now, as ListFolder would list it:
+// kNone when it is missing, hidden or neither. `*name` becomes the name the
+// folder lists it by (on Windows, the long name for a short one, in the case
+// the folder holds it).
+EntryKind ListedEntry(const NativeString& folder, NativeString* name);
+
+// True when the system may name an entry that went by another name than the
+// one it is listed by (on Windows, a short 8.3 name, which holds a '~').
+bool MayNameAnotherWay(const NativeString& name);
+
 }  // namespace platform

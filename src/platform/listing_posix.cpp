@@ -17,56 +17,87 @@ namespace {
 
 enum class EntryType { kFile, kFolder, kOther };
 
-// The entry's type, a link's being what it leads to unless `follow_links` is false.
-EntryType TypeOf(int dir_fd, const dirent& entry, bool follow_links) {
+// The entry's type, links followed; `*link` says whether it is a link.
+EntryType TypeOf(int dir_fd, const dirent& entry, bool* link) {
+  *link = entry.d_type == DT_LNK;
   switch (entry.d_type) {
     case DT_REG:
       return EntryType::kFile;
     case DT_DIR:
       return EntryType::kFolder;
     case DT_LNK:
-    case DT_UNKNOWN: {
-      struct stat info {};
-      const int flags = follow_links ? 0 : AT_SYMLINK_NOFOLLOW;
-      if (::fstatat(dir_fd, entry.d_name, &info, flags) != 0) return EntryType::kOther;  // e.g. a dangling link
-      if (S_ISREG(info.st_mode)) return EntryType::kFile;
-      if (S_ISDIR(info.st_mode)) return EntryType::kFolder;
-      return EntryType::kOther;
-    }
+    case DT_UNKNOWN:
+      break;
     default:
       return EntryType::kOther;
   }
+  struct stat info {};
+  if (entry.d_type == DT_UNKNOWN && ::fstatat(dir_fd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    *link = S_ISLNK(info.st_mode);
+  }
+  if (::fstatat(dir_fd, entry.d_name, &info, 0) != 0) return EntryType::kOther;  // e.g. a dangling link
+  if (S_ISREG(info.st_mode)) return EntryType::kFile;
+  if (S_ISDIR(info.st_mode)) return EntryType::kFolder;
+  return EntryType::kOther;
 }
 
-Status List(const NativeString& folder, EntryType wanted, bool (*accept)(const NativeString&), bool follow_links,
-            std::vector<NativeString>* names) {
-  names->clear();
+// Lists `folder` once: its subfolders into `subfolders` and its map files
+// into `maps`, either of which may be null.
+Status List(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
+            std::vector<NativeString>* maps) {
+  for (std::vector<NativeString>* names : {subfolders, maps}) {
+    if (names != nullptr) names->clear();
+  }
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return FileError("list", folder, std::strerror(errno));
   errno = 0;
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] == '.') continue;  // hidden, and "." and ".."
     NativeString name = entry->d_name;
-    if (accept(name) && TypeOf(::dirfd(dir), *entry, follow_links) == wanted) names->push_back(std::move(name));
+    const bool map_name = maps != nullptr && MatchesMapPattern(name);
+    if (map_name || subfolders != nullptr) {
+      bool link = false;
+      const EntryType type = TypeOf(::dirfd(dir), *entry, &link);
+      if (type == EntryType::kFile && map_name) {
+        maps->push_back(std::move(name));
+      } else if (type == EntryType::kFolder && subfolders != nullptr && (!link || links == FolderLinks::kListed)) {
+        subfolders->push_back(std::move(name));
+      }
+    }
     errno = 0;
   }
   const int error = errno;
   ::closedir(dir);
   if (error != 0) return FileError("list", folder, std::strerror(error));
-  std::sort(names->begin(), names->end(), NameLess);
+  for (std::vector<NativeString>* names : {subfolders, maps}) {
+    if (names != nullptr) std::sort(names->begin(), names->end(), NameLess);
+  }
   return Status::Ok();
 }
-
-bool AnyName(const NativeString&) { return true; }
 
 }  // namespace
 
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFile, MatchesMapPattern, true, names);
+  return List(folder, FolderLinks::kListed, nullptr, names);
 }
 
 Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
-  return List(folder, EntryType::kFolder, AnyName, links == FolderLinks::kListed, names);
+  return List(folder, links, names, nullptr);
 }
+
+Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfolders, std::vector<NativeString>* maps) {
+  return List(folder, FolderLinks::kListed, subfolders, maps);
+}
+
+EntryKind ListedEntry(const NativeString& folder, NativeString* name) {
+  if (name->empty() || name->front() == '.' || name->find('/') != NativeString::npos) return EntryKind::kNone;
+  struct stat info {};
+  const NativeString path = folder.empty() || folder.back() == '/' ? folder + *name : folder + '/' + *name;
+  if (::stat(path.c_str(), &info) != 0) return EntryKind::kNone;
+  if (S_ISDIR(info.st_mode)) return EntryKind::kFolder;
+  return S_ISREG(info.st_mode) && MatchesMapPattern(*name) ? EntryKind::kMapFile : EntryKind::kNone;
+}
+
+bool MayNameAnotherWay(const NativeString&) { return false; }
 
 }  // namespace platform

@@ -13,8 +13,6 @@ namespace platform {
 
 namespace {
 
-enum class EntryType { kFile, kFolder };
-
 // True for a link to a folder that is elsewhere: a symbolic link, a junction,
 // or a reparse point with no tag, as wine shows a POSIX link. Not a cloud
 // file's placeholder, which is a reparse point too.
@@ -24,15 +22,26 @@ bool IsLink(const WIN32_FIND_DATAW& entry) {
   return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT || tag == 0;
 }
 
-Status List(const NativeString& folder, EntryType wanted, FolderLinks links, std::vector<NativeString>* names) {
-  names->clear();
-  NativeString pattern = folder;
-  if (!pattern.empty() && pattern.back() != kSeparator && pattern.back() != L'/') pattern += kSeparator;
-  pattern += L'*';
+bool IsHiddenOrSystem(DWORD attributes) { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0; }
+
+// `folder` + separator + `name`.
+NativeString ChildPath(const NativeString& folder, const NativeString& name) {
+  NativeString path = folder;
+  if (!path.empty() && path.back() != kSeparator && path.back() != L'/') path += kSeparator;
+  return path + name;
+}
+
+// Lists `folder` once: its subfolders into `subfolders` and its map files
+// into `maps`, either of which may be null.
+Status List(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
+            std::vector<NativeString>* maps) {
+  for (std::vector<NativeString>* names : {subfolders, maps}) {
+    if (names != nullptr) names->clear();
+  }
   internal::QuietDriveErrors quiet;
   WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH);
+  HANDLE find = FindFirstFileExW(ChildPath(folder, L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return Status::Ok();  // an empty drive root
@@ -42,28 +51,57 @@ Status List(const NativeString& folder, EntryType wanted, FolderLinks links, std
     return FileError("list", folder, internal::WindowsErrorText(error));
   }
   do {
-    const NativeString name = entry.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+    NativeString name = entry.cFileName;
+    if (name == L"." || name == L".." || IsHiddenOrSystem(entry.dwFileAttributes)) continue;
     const bool is_folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (is_folder && links == FolderLinks::kLeftOut && IsLink(entry)) continue;
-    if (wanted == EntryType::kFolder ? is_folder : (!is_folder && MatchesMapPattern(name))) names->push_back(name);
+    if (is_folder) {
+      if (subfolders != nullptr && (links == FolderLinks::kListed || !IsLink(entry))) {
+        subfolders->push_back(std::move(name));
+      }
+    } else if (maps != nullptr && MatchesMapPattern(name)) {
+      maps->push_back(std::move(name));
+    }
   } while (FindNextFileW(find, &entry));
   const DWORD error = GetLastError();
   FindClose(find);
   if (error != ERROR_NO_MORE_FILES) return FileError("list", folder, internal::WindowsErrorText(error));
-  std::sort(names->begin(), names->end(), NameLess);
+  for (std::vector<NativeString>* names : {subfolders, maps}) {
+    if (names != nullptr) std::sort(names->begin(), names->end(), NameLess);
+  }
   return Status::Ok();
 }
 
 }  // namespace
 
 Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, EntryType::kFile, FolderLinks::kListed, names);
+  return List(folder, FolderLinks::kListed, nullptr, names);
 }
 
 Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
-  return List(folder, EntryType::kFolder, links, names);
+  return List(folder, links, names, nullptr);
 }
+
+Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfolders, std::vector<NativeString>* maps) {
+  return List(folder, FolderLinks::kListed, subfolders, maps);
+}
+
+EntryKind ListedEntry(const NativeString& folder, NativeString* name) {
+  if (*name == L"" || *name == L"." || *name == L".." || name->find_first_of(L"\\/*?") != NativeString::npos) {
+    return EntryKind::kNone;
+  }
+  internal::QuietDriveErrors quiet;
+  // Found as a listing finds it: by its long or its short name, in any case.
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileExW(ChildPath(folder, *name).c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return EntryKind::kNone;
+  FindClose(find);
+  *name = entry.cFileName;
+  if (IsHiddenOrSystem(entry.dwFileAttributes)) return EntryKind::kNone;
+  if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::kFolder;
+  return MatchesMapPattern(*name) ? EntryKind::kMapFile : EntryKind::kNone;
+}
+
+bool MayNameAnotherWay(const NativeString& name) { return name.find(L'~') != NativeString::npos; }
 
 }  // namespace platform

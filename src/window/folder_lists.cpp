@@ -1,6 +1,8 @@
 #include "folder_lists.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <utility>
 
 #include "platform/listing.h"
@@ -19,6 +21,66 @@ platform::NativeString ChildPath(const platform::NativeString& folder, const pla
   return path + name;
 }
 
+// Up to this many names a change of the folder looks up on the window's
+// thread; more go beside it.
+constexpr std::size_t kNamesLookedUpHere = 32;
+// Beyond this many names, listing the folder again costs less than looking each one up.
+constexpr std::size_t kMostNamesLookedUp = 4096;
+// Up to this many of File1's rows change one by one; more fill it anew.
+constexpr std::size_t kRowsChangedOneByOne = 32;
+
+// Where `name` is or would go in `names`, which are in NameLess order.
+std::size_t PlaceOf(const std::vector<platform::NativeString>& names, const platform::NativeString& name) {
+  return static_cast<std::size_t>(std::lower_bound(names.begin(), names.end(), name, platform::NameLess) - names.begin());
+}
+
+bool Holds(const std::vector<platform::NativeString>& names, const platform::NativeString& name) {
+  return std::binary_search(names.begin(), names.end(), name, platform::NameLess);
+}
+
+// Puts `name` into `names` (in NameLess order) or takes it out.
+void SetHeld(std::vector<platform::NativeString>* names, const platform::NativeString& name, bool held) {
+  const std::size_t place = PlaceOf(*names, name);
+  const bool there = place < names->size() && (*names)[place] == name;
+  if (held && !there) names->insert(names->begin() + static_cast<std::ptrdiff_t>(place), name);
+  if (!held && there) names->erase(names->begin() + static_cast<std::ptrdiff_t>(place));
+}
+
+void Apply(const FileRowChange& row, std::vector<std::string>* files) {
+  const auto at = files->begin() + static_cast<std::ptrdiff_t>(row.row);
+  if (row.inserted) {
+    files->insert(at, *row.inserted);
+  } else {
+    files->erase(at);
+  }
+}
+
+// What the names of a change of the folder are now, as the lists take them:
+// each name's last report holds; one added is looked up, as the folder may
+// give it another name. A name added that the folder lists by another is no
+// entry of its own. A lookup says what is there; a removal only that the
+// name went, which a lookup of another name may contradict.
+struct NamedEntries {
+  std::vector<platform::NativeString> looked_up;  // the names reported added
+  std::vector<platform::NativeString> gone;       // the names reported removed
+  std::map<platform::NativeString, platform::EntryKind> kinds;
+
+  explicit NamedEntries(const std::vector<platform::NameChange>& changes) {
+    std::map<platform::NativeString, bool> added;
+    for (const platform::NameChange& change : changes) added[change.name] = change.added;
+    for (const auto& [name, was_added] : added) (was_added ? looked_up : gone).push_back(name);
+  }
+  void LookUp(const platform::NativeString& folder) {
+    for (const platform::NativeString& name : looked_up) {
+      platform::NativeString listed = name;
+      const platform::EntryKind kind = platform::ListedEntry(folder, &listed);
+      kinds[listed] = kind;
+      if (listed != name) kinds.emplace(name, platform::EntryKind::kNone);
+    }
+    for (const platform::NativeString& name : gone) kinds.emplace(name, platform::EntryKind::kNone);
+  }
+};
+
 }  // namespace
 
 void ListsChange::Add(ListsChange later) {
@@ -26,46 +88,55 @@ void ListsChange::Add(ListsChange later) {
   if (later.drive) drive = later.drive;
   if (later.folders) folders = std::move(later.folders);
   if (later.folder) folder = later.folder;
-  if (later.files) files = std::move(later.files);
+  if (later.files) {
+    files = std::move(later.files);
+    file_rows = std::move(later.file_rows);
+  } else if (files) {
+    for (const FileRowChange& row : later.file_rows) Apply(row, &*files);
+  } else {
+    file_rows.insert(file_rows.end(), later.file_rows.begin(), later.file_rows.end());
+  }
   messages.insert(messages.end(), later.messages.begin(), later.messages.end());
   drive_gone = drive_gone || later.drive_gone;
 }
 
 FolderLists::FolderLists(std::unique_ptr<platform::DriveSource> drives,
-                         std::function<void(const platform::NativeString&)> watch)
-    : drive_source_(std::move(drives)), watch_(std::move(watch)) {}
+                         std::function<void(const platform::NativeString&)> watch,
+                         std::function<void(const std::function<void()>&)> beside)
+    : drive_source_(std::move(drives)), watch_(std::move(watch)), beside_(std::move(beside)) {}
 
-ListsChange FolderLists::Open(const platform::NativeString& folder) {
+ListsChange FolderLists::Open(const platform::NativeString& folder) { return OpenListed(folder, WatchAndList(folder)); }
+
+ListsChange FolderLists::OpenGiven(const platform::NativeString& folder) {
+  Listing listing = WatchAndList(folder);
+  if (!listing.status.ok()) {
+    ListsChange change;
+    change.messages.push_back(listing.status.message());
+    WatchShownAgain();
+    return CatchUpMissedChanges(std::move(change));
+  }
+  // The drives are listed anew: the folder may be on a volume mounted since.
+  return OpenListed(folder, std::move(listing));
+}
+
+ListsChange FolderLists::OpenListed(const platform::NativeString& folder, Listing listing) {
   ListsChange change;
   drives_ = drive_source_->ListDrives();
   shown_drive_ = platform::DriveIndexOf(drives_, folder);
   change.drives = DriveNames();
   change.drive = shown_drive_;
-  // A folder that can no longer be listed is shown with no subfolders (and
-  // File1 says why it has no maps).
-  if (!SetDir1Path(folder, &change).ok()) ShowDir1Folder(folder, {}, &change);
+  ShowListing(folder, std::move(listing), &change);
   return change;
-}
-
-ListsChange FolderLists::OpenGiven(const platform::NativeString& folder) {
-  std::vector<platform::NativeString> subfolders;
-  if (platform::Status status = platform::ListSubfolders(folder, &subfolders); !status.ok()) {
-    ListsChange change;
-    change.messages.push_back(status.message());
-    return change;
-  }
-  // The drives are listed anew: the folder may be on a volume mounted since.
-  return Open(folder);
 }
 
 ListsChange FolderLists::ChooseDrive(std::size_t index) {
   ListsChange change;
-  if (index >= drives_.size() || MoveToDrive(index, &change)) return change;
+  if (index >= drives_.size() || MoveToDrive(index, &change)) return CatchUpMissedChanges(std::move(change));
   change.messages.emplace_back(scan::kDriveNotReady);
   const std::size_t home = HomeDrive();
   // When the home drive cannot be read either, the lists stay where they were.
   if (home >= drives_.size() || home == index || !MoveToDrive(home, &change)) change.drive = shown_drive_;
-  return change;
+  return CatchUpMissedChanges(std::move(change));
 }
 
 bool FolderLists::MoveToDrive(std::size_t index, ListsChange* change) {
@@ -89,20 +160,48 @@ ListsChange FolderLists::OpenRow(std::size_t row) {
   if (!platform::FolderExists(folder)) return FollowDisk();
   change.folder = dir1_current_row_;  // the highlight stays on the folder shown
   change.messages.push_back(status.message());
-  return change;
+  return CatchUpMissedChanges(std::move(change));
 }
 
 ListsChange FolderLists::FollowDisk() {
-  std::vector<platform::NativeString> subfolders;
-  if (!platform::ListSubfolders(dir1_path_, &subfolders).ok()) {
-    if (!platform::FolderExists(dir1_path_)) return LeaveGoneFolder();
-    subfolders.clear();  // there, but no longer listed: shown empty, as File1 is
+  Listing listing = WatchAndList(dir1_path_);
+  if (!listing.status.ok() && !platform::FolderExists(dir1_path_)) return LeaveGoneFolder();
+  // One that is there but can no longer be listed shows empty.
+  missed_changes_ = false;
+  ListsChange change;
+  if (listing.subfolders != dir1_subfolders_) ShowDir1Rows(dir1_path_, listing.subfolders, &change);
+  if (listing.maps != file1_names_) ShowFile1Names(std::move(listing), &change);
+  return change;
+}
+
+ListsChange FolderLists::FollowChanges(const platform::FolderChanges& changes) {
+  if (changes.unknown || changes.names.size() > kMostNamesLookedUp) return FollowDisk();
+  NamedEntries entries(changes.names);
+  // The last names of a folder that went itself, which not every system
+  // reports (wine reports only the names removed from it).
+  if (!entries.gone.empty() && !platform::FolderExists(dir1_path_)) return FollowDisk();
+  for (const platform::NativeString& name : entries.gone) {
+    // A name that went which neither list holds may be another name of an entry they hold.
+    if (platform::MayNameAnotherWay(name) && !Holds(file1_names_, name) && !Holds(dir1_subfolders_, name)) {
+      return FollowDisk();
+    }
+  }
+  if (entries.looked_up.size() > kNamesLookedUpHere) {
+    beside_([&entries, this] { entries.LookUp(file1_path_); });
+  } else {
+    entries.LookUp(file1_path_);
+  }
+  std::vector<platform::NativeString> subfolders = dir1_subfolders_;
+  std::vector<platform::NativeString> gone;
+  std::vector<platform::NativeString> come;
+  for (const auto& [name, kind] : entries.kinds) {
+    SetHeld(&subfolders, name, kind == platform::EntryKind::kFolder);
+    const bool map = kind == platform::EntryKind::kMapFile;
+    if (map != Holds(file1_names_, name)) (map ? come : gone).push_back(name);
   }
   ListsChange change;
   if (subfolders != dir1_subfolders_) ShowDir1Rows(dir1_path_, subfolders, &change);
-  std::vector<platform::NativeString> names;
-  if (!platform::ListMapFiles(file1_path_, &names).ok()) names.clear();
-  if (names != file1_names_) ShowFile1Names(std::move(names), &change);
+  ChangeFile1Names(std::move(gone), std::move(come), &change);
   return change;
 }
 
@@ -146,7 +245,7 @@ ListsChange FolderLists::LeaveGoneFolder() {
   const std::size_t home = HomeDrive();
   if (home >= drives_.size() || home == shown_drive_) {
     // Home itself is on the drive that went: what is left is shown as empty.
-    ShowDir1Folder(dir1_path_, {}, &change);
+    ShowListing(dir1_path_, WatchAndList(dir1_path_), &change);
     return change;
   }
   change.drive = home;
@@ -158,17 +257,51 @@ std::size_t FolderLists::HomeDrive() const {
   return platform::DriveIndexOf(drives_, platform::ReportFallbackFolder());
 }
 
+FolderLists::Listing FolderLists::List(const platform::NativeString& folder) const {
+  Listing listing;
+  beside_([&] {
+    listing.status = platform::ListFolder(folder, &listing.subfolders, &listing.maps);
+    if (!listing.status.ok()) {
+      listing.subfolders.clear();
+      listing.maps.clear();
+    }
+    listing.shown.reserve(listing.maps.size());
+    for (const platform::NativeString& name : listing.maps) listing.shown.push_back(ShownName(name));
+  });
+  return listing;
+}
+
+FolderLists::Listing FolderLists::WatchAndList(const platform::NativeString& folder) {
+  watch_(folder);  // before listing, so that no change falls between the two
+  return List(folder);
+}
+
 platform::Status FolderLists::SetDir1Path(const platform::NativeString& folder, ListsChange* change) {
-  std::vector<platform::NativeString> subfolders;
-  if (platform::Status status = platform::ListSubfolders(folder, &subfolders); !status.ok()) return status;
-  ShowDir1Folder(folder, subfolders, change);
+  Listing listing = WatchAndList(folder);
+  if (!listing.status.ok()) {
+    WatchShownAgain();
+    return listing.status;
+  }
+  ShowListing(folder, std::move(listing), change);
   return platform::Status::Ok();
 }
 
-void FolderLists::ShowDir1Folder(const platform::NativeString& folder,
-                                 const std::vector<platform::NativeString>& subfolders, ListsChange* change) {
-  ShowDir1Rows(folder, subfolders, change);
-  Dir1_Change(change);
+void FolderLists::ShowListing(const platform::NativeString& folder, Listing listing, ListsChange* change) {
+  missed_changes_ = false;
+  ShowDir1Rows(folder, listing.subfolders, change);
+  Dir1_Change(std::move(listing), change);
+}
+
+void FolderLists::WatchShownAgain() {
+  // Until the lists show a folder, there is none to watch.
+  if (!file1_path_.empty()) watch_(file1_path_);
+  missed_changes_ = true;
+}
+
+ListsChange FolderLists::CatchUpMissedChanges(ListsChange change) {
+  // Unless the folder shown went meanwhile, which a move has then already left.
+  if (std::exchange(missed_changes_, false) && platform::FolderExists(dir1_path_)) change.Add(FollowDisk());
+  return change;
 }
 
 void FolderLists::ShowDir1Rows(const platform::NativeString& folder,
@@ -205,21 +338,47 @@ void FolderLists::ShowDir1Rows(const platform::NativeString& folder,
   change->drive = shown_drive_;
 }
 
-void FolderLists::Dir1_Change(ListsChange* change) {
+void FolderLists::Dir1_Change(Listing listing, ListsChange* change) {
   file1_path_ = dir1_path_;
-  watch_(file1_path_);  // before listing, so that no change falls between the two
-  std::vector<platform::NativeString> names;
-  const platform::Status status = platform::ListMapFiles(file1_path_, &names);
-  ShowFile1Names(std::move(names), change);
-  if (!status.ok()) change->messages.push_back(status.message());
+  if (!listing.status.ok()) change->messages.push_back(listing.status.message());
+  ShowFile1Names(std::move(listing), change);
 }
 
-void FolderLists::ShowFile1Names(std::vector<platform::NativeString> names, ListsChange* change) {
-  file1_names_ = std::move(names);
-  std::vector<std::string> shown;
-  shown.reserve(file1_names_.size());
-  for (const platform::NativeString& name : file1_names_) shown.push_back(ShownName(name));
-  change->files = std::move(shown);
+void FolderLists::ShowFile1Names(Listing listing, ListsChange* change) {
+  file1_names_ = std::move(listing.maps);
+  change->files = std::move(listing.shown);
+  change->file_rows.clear();
+}
+
+void FolderLists::ChangeFile1Names(std::vector<platform::NativeString> gone, std::vector<platform::NativeString> come,
+                                   ListsChange* change) {
+  if (gone.size() + come.size() <= kRowsChangedOneByOne) {
+    for (const platform::NativeString& name : gone) {
+      const std::size_t row = PlaceOf(file1_names_, name);
+      file1_names_.erase(file1_names_.begin() + static_cast<std::ptrdiff_t>(row));
+      change->file_rows.push_back({row, std::nullopt});
+    }
+    for (const platform::NativeString& name : come) {
+      const std::size_t row = PlaceOf(file1_names_, name);
+      file1_names_.insert(file1_names_.begin() + static_cast<std::ptrdiff_t>(row), name);
+      change->file_rows.push_back({row, ShownName(name)});
+    }
+    return;
+  }
+  // Many at once: the names merged in one pass, and File1 filled anew.
+  std::sort(gone.begin(), gone.end(), platform::NameLess);
+  std::sort(come.begin(), come.end(), platform::NameLess);
+  Listing merged;
+  merged.maps.reserve(file1_names_.size() + come.size());
+  auto next = come.begin();
+  for (platform::NativeString& name : file1_names_) {
+    for (; next != come.end() && platform::NameLess(*next, name); ++next) merged.maps.push_back(*next);
+    if (!Holds(gone, name)) merged.maps.push_back(std::move(name));
+  }
+  merged.maps.insert(merged.maps.end(), next, come.end());
+  merged.shown.reserve(merged.maps.size());
+  for (const platform::NativeString& name : merged.maps) merged.shown.push_back(ShownName(name));
+  ShowFile1Names(std::move(merged), change);
 }
 
 std::vector<std::string> FolderLists::DriveNames() const {

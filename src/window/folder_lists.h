@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/drives.h"
+#include "platform/folder_watch.h"
 #include "platform/status.h"
 #include "platform/text.h"
 
@@ -28,6 +29,14 @@ struct FolderRow {
   bool operator==(const FolderRow&) const = default;
 };
 
+// One of File1's rows inserted or removed.
+struct FileRowChange {
+  std::size_t row = 0;
+  std::optional<std::string> inserted;  // the name the row inserted shows; none: the row removed
+
+  bool operator==(const FileRowChange&) const = default;
+};
+
 // What a move of the lists changed; what it left alone is empty. Text is as
 // the lists show it (UTF-8, one line an entry).
 struct ListsChange {
@@ -35,7 +44,8 @@ struct ListsChange {
   std::optional<std::size_t> drive;                // Drive1's entry selected; past the end: none
   std::optional<std::vector<FolderRow>> folders;   // Dir1's rows, anew
   std::optional<std::size_t> folder;               // Dir1's highlighted row, the folder shown
-  std::optional<std::vector<std::string>> files;   // File1's entries
+  std::optional<std::vector<std::string>> files;   // File1's entries, anew
+  std::vector<FileRowChange> file_rows;            // then File1's rows inserted and removed, in turn
   std::vector<std::string> messages;               // to show, in turn
   bool drive_gone = false;                         // the drive the lists were on went
 
@@ -46,10 +56,14 @@ struct ListsChange {
 class FolderLists {
  public:
   // `drives` lists the drives Drive1 offers. `watch` is called with File1's
-  // folder whenever File1 moves, before the folder is listed, so that a watch
-  // begun there misses no change.
+  // folder before each time it is listed, so that a watch begun there misses
+  // no change. `beside` runs slow work on the file system (a folder listed,
+  // many names looked up) off the window's thread and returns once it has ended.
   FolderLists(std::unique_ptr<platform::DriveSource> drives,
-              std::function<void(const platform::NativeString&)> watch);
+              std::function<void(const platform::NativeString&)> watch,
+              std::function<void(const std::function<void()>&)> beside = [](const std::function<void()>& work) {
+                work();
+              });
 
   // The lists open on `folder` and its drive; a folder that cannot be listed
   // shows no subfolders and no maps, and a message says why.
@@ -70,6 +84,10 @@ class FolderLists {
   // The disk changed: Dir1 and File1 list their folder again, or leave it for
   // the nearest folder left when it went.
   ListsChange FollowDisk();
+  // The watched folder changed as `changes` say: Dir1 and File1 follow each
+  // name, or list the folder again when the system could not say which names
+  // (or named more than looking them up is worth).
+  ListsChange FollowChanges(const platform::FolderChanges& changes);
   // The drives are listed again; when the drive shown went, the lists go to
   // the home drive.
   ListsChange FollowDrives();
@@ -81,19 +99,43 @@ class FolderLists {
   const std::vector<platform::NativeString>& file1_names() const { return file1_names_; }
 
  private:
+  // A folder as the lists show it: its subfolders, and its maps with their
+  // names as shown; empty when it could not be listed.
+  struct Listing {
+    platform::Status status;
+    std::vector<platform::NativeString> subfolders;
+    std::vector<platform::NativeString> maps;
+    std::vector<std::string> shown;
+  };
+  // Lists `folder`, beside the window.
+  Listing List(const platform::NativeString& folder) const;
+  // Watches `folder`, then lists it.
+  Listing WatchAndList(const platform::NativeString& folder);
+  // The lists on `folder`, as listed, and its drive, the drives listed anew.
+  ListsChange OpenListed(const platform::NativeString& folder, Listing listing);
+  // A listing failed after the watch had moved: the lists stay where they
+  // were, watch their folder again and list it at the end of the move.
+  void WatchShownAgain();
   // Moves to the drive's last folder, or its root; false, changing nothing, when neither can be listed.
   bool MoveToDrive(std::size_t index, ListsChange* change);
   // Moves Dir1 to `folder`; fails, changing nothing, when it cannot be listed.
   platform::Status SetDir1Path(const platform::NativeString& folder, ListsChange* change);
-  // Makes `folder` Dir1's path, showing `subfolders` under it, and lets File1 follow.
-  void ShowDir1Folder(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders,
-                      ListsChange* change);
+  // Dir1 and File1 show `folder` as listed; one that could not be listed
+  // shows empty, and a message says why.
+  void ShowListing(const platform::NativeString& folder, Listing listing, ListsChange* change);
   // Dir1's rows: the way down to `folder`, then `subfolders`.
   void ShowDir1Rows(const platform::NativeString& folder, const std::vector<platform::NativeString>& subfolders,
                     ListsChange* change);
-  // Dir1's folder changed: File1 follows it.
-  void Dir1_Change(ListsChange* change);
-  void ShowFile1Names(std::vector<platform::NativeString> names, ListsChange* change);
+  // Dir1's folder changed: File1 follows it, with the maps listed there.
+  void Dir1_Change(Listing listing, ListsChange* change);
+  void ShowFile1Names(Listing listing, ListsChange* change);
+  // File1 without the maps `gone` and with the maps `come` (none listed yet):
+  // a few rows inserted and removed, or many at once filled anew.
+  void ChangeFile1Names(std::vector<platform::NativeString> gone, std::vector<platform::NativeString> come,
+                        ListsChange* change);
+  // A listing failed after the watch had moved: the folder shown is listed
+  // again, for what changed there meanwhile.
+  ListsChange CatchUpMissedChanges(ListsChange change);
   // The folder shown went: the lists move up to the nearest folder left, or
   // to the home drive when its drive went.
   ListsChange LeaveGoneFolder();
@@ -105,6 +147,7 @@ class FolderLists {
 
   std::unique_ptr<platform::DriveSource> drive_source_;
   std::function<void(const platform::NativeString&)> watch_;
+  std::function<void(const std::function<void()>&)> beside_;
   std::vector<platform::Drive> drives_;
   std::map<platform::NativeString, platform::NativeString> drive_folders_;  // drive root -> last folder shown
   std::size_t shown_drive_ = 0;  // the drive Dir1 and File1 are on; drives_.size() when none
@@ -114,6 +157,7 @@ class FolderLists {
   std::size_t dir1_current_row_ = 0;
   platform::NativeString file1_path_;
   std::vector<platform::NativeString> file1_names_;
+  bool missed_changes_ = false;  // see CatchUpMissedChanges
 };
 
 }  // namespace window

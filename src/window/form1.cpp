@@ -64,8 +64,35 @@ class ScanProgress {
 Form1::Form1(Form1View& view, std::unique_ptr<platform::DriveSource> drives,
              const platform::ReportFileSystem& report_files)
     : view_(view),
-      lists_(std::move(drives), [&view](const platform::NativeString& folder) { view.WatchFolder(folder); }),
+      lists_(std::move(drives), [this](const platform::NativeString& folder) { WatchFolder(folder); },
+             [this](const std::function<void()>& work) { ListBeside(work); }),
       report_files_(report_files) {}
+
+void Form1::WatchFolder(const platform::NativeString& folder) {
+  folder_changes_ = {};  // gathered for the folder watched before
+  view_.WatchFolder(folder);
+}
+
+void Form1::ListBeside(const std::function<void()>& work) {
+  const bool was_listing = std::exchange(listing_, true);
+  view_.RunBusy(work, [] {});
+  listing_ = was_listing;
+}
+
+void Form1::CatchUp() {
+  if (busy()) return;
+  if (std::exchange(close_requested_, false)) {
+    // Asked for while a folder was listed.
+    view_.Close();
+    return;
+  }
+  while (!busy() && (!folder_changes_.empty() || drives_changed_)) {
+    ListsChange change;
+    if (!folder_changes_.empty()) change = lists_.FollowChanges(std::exchange(folder_changes_, {}));
+    if (std::exchange(drives_changed_, false)) change.Add(lists_.FollowDrives());
+    Show(std::move(change));
+  }
+}
 
 void Form1::Form1_Load() {
   ListsChange change;
@@ -92,6 +119,7 @@ void Form1::Form1_Load() {
     catalogue_.SetTerrainName(code, view_.CheckCaption(code));
     view_.SetChecked(code, true);
   }
+  CatchUp();
 }
 
 scan::TerrainSelection Form1::Selection() const {
@@ -110,7 +138,7 @@ platform::NativeString Form1::ReportFolderText() const {
 
 void Form1::Command1_Click() {
   // With no maps listed there is nothing to wait for and nothing to write.
-  if (scanning_ || lists_.file1_names().empty()) return;
+  if (busy() || lists_.file1_names().empty()) return;
   scan::ScanRequest request;
   request.report_folder_text = ReportFolderText();
   request.listed_folder = lists_.file1_path();
@@ -136,12 +164,13 @@ void Form1::Command1_Click() {
   status = CatchUpAfterScan(std::move(status));
   if (!status.ok()) ShowMessage(status.message());
   progress.Hide();
+  CatchUp();
 }
 
 platform::Status Form1::CatchUpAfterScan(platform::Status status) {
   const platform::NativeString listed_folder = lists_.file1_path();
   ListsChange change;
-  if (std::exchange(folder_changed_, false)) change.Add(lists_.FollowDisk());
+  if (!folder_changes_.empty()) change.Add(lists_.FollowChanges(std::exchange(folder_changes_, {})));
   if (std::exchange(drives_changed_, false)) change.Add(lists_.FollowDrives());
   if (!status.ok() && !platform::FolderExists(listed_folder)) {
     // The maps' folder went during the scan, and the lists leave it unless
@@ -150,21 +179,21 @@ platform::Status Form1::CatchUpAfterScan(platform::Status status) {
     if (!change.drive_gone && lists_.file1_path() == listed_folder) change.Add(lists_.FollowDisk());
     if (change.drive_gone) status = platform::Status::Error(std::string(scan::kDriveNotReady));
   }
-  Show(change);
+  Show(std::move(change));
   return status;
 }
 
 void Form1::Command2_Click() { Form1_QueryUnload(); }
 
 void Form1::Form1_QueryUnload() {
-  if (!scanning_) {
+  if (!busy()) {
     view_.Close();
     return;
   }
-  // The view keeps running the scan's busy loop; Command1_Click closes the
-  // window once the scan has stopped.
+  // The view keeps running the busy loop; Command1_Click closes the window
+  // once the scan has stopped, CatchUp once the folder has been listed.
   close_requested_ = true;
-  stop_scan_ = true;
+  stop_scan_ = scanning_;
 }
 
 void Form1::Text1_LostFocus(FocusTarget target) {
@@ -179,33 +208,33 @@ void Form1::ReportFolderWarning() {
               std::string(scan::kMissingFolderEnd));
 }
 
-void Form1::Drive1_Change(std::size_t index) { Show(lists_.ChooseDrive(index)); }
+void Form1::Drive1_Change(std::size_t index) {
+  Show(lists_.ChooseDrive(index));
+  CatchUp();
+}
 
 void Form1::Drive1_Refresh() {
-  // The drives wait for the end of a scan, as the disk does.
-  if (scanning_) {
-    drives_changed_ = true;
-    return;
-  }
-  Show(lists_.FollowDrives());
+  drives_changed_ = true;
+  CatchUp();  // unless busy: a scan reads File1's names, and a listing is under way
 }
 
-void Form1::Dir1_Open(std::size_t row) { Show(lists_.OpenRow(row)); }
+void Form1::Dir1_Open(std::size_t row) {
+  Show(lists_.OpenRow(row));
+  CatchUp();
+}
 
 void Form1::Form1_DragDrop(const platform::NativeString& path) {
-  if (!scanning_) Show(lists_.OpenGiven(FolderOfGivenPath(path)));
+  if (busy()) return;
+  Show(lists_.OpenGiven(FolderOfGivenPath(path)));
+  CatchUp();
 }
 
-void Form1::FolderChanged() {
-  // The scan reads File1's names: a change waits until it ends.
-  if (scanning_) {
-    folder_changed_ = true;
-    return;
-  }
-  Show(lists_.FollowDisk());
+void Form1::FolderChanged(const platform::FolderChanges& changes) {
+  folder_changes_.Add(changes);
+  CatchUp();
 }
 
-void Form1::Show(const ListsChange& change) {
+void Form1::Show(ListsChange change) {
   if (change.drives) {
     view_.ShowDrives(*change.drives, change.drive.value_or(change.drives->size()));
   } else if (change.drive) {
@@ -216,7 +245,14 @@ void Form1::Show(const ListsChange& change) {
   } else if (change.folder) {
     view_.SelectFolder(*change.folder);
   }
-  if (change.files) view_.ShowFiles(*change.files);
+  if (change.files) view_.ShowFiles(std::move(*change.files));
+  for (const FileRowChange& row : change.file_rows) {
+    if (row.inserted) {
+      view_.InsertFile(row.row, *row.inserted);
+    } else {
+      view_.RemoveFile(row.row);
+    }
+  }
   for (const std::string& message : change.messages) ShowMessage(message);
 }
 

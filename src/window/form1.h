@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -48,18 +49,18 @@ class Form1 : public Form1Events {
   // Moves the lists to Drive1's entry `index`.
   void Drive1_Change(std::size_t index) override;
   void Dir1_Open(std::size_t row) override;
-  // Dir1 and File1 list the watched folder again.
-  void FolderChanged() override;
+  // Dir1 and File1 follow the changes of the watched folder.
+  void FolderChanged(const platform::FolderChanges& changes) override;
   // The drives are listed again, so that volumes mounted or removed meanwhile
   // show, and the lists leave a drive that has gone.
   void Drive1_Refresh() override;
   // Closes the window, ending the program; during a scan, stops the scan
   // first (any earlier report stays as it was) and closes once it has ended,
-  // with no message.
+  // with no message; while a folder is listed, closes once it has been.
   void Form1_QueryUnload() override;
   // The lists move to the folder `path` stands for, as when the user opened
   // it; one that cannot be listed leaves them where they are and says why.
-  // Dropped while a scan runs, as the user's other input is.
+  // Dropped while a scan runs or a folder is listed, as the user's other input is.
   void Form1_DragDrop(const platform::NativeString& path) override;
 
   // The folder Dir1 shows and the folder File1 lists.
@@ -75,11 +76,20 @@ class Form1 : public Form1Events {
  private:
   // Warns when the folder Text1 names is missing.
   void ReportFolderWarning();
+  // The lists watch `folder` from now on.
+  void WatchFolder(const platform::NativeString& folder);
+  // Runs the lists' slow work on the file system beside the window.
+  void ListBeside(const std::function<void()>& work);
+  // What the disk and the drives did while the window was busy shows now;
+  // or, when the user asked meanwhile, the window closes.
+  void CatchUp();
+  // A scan runs, or the lists list a folder, beside the window.
+  bool busy() const { return scanning_ || listing_; }
   // What the disk and the drives did during a scan shows now; returns the
   // scan's `status`, or "Drive not ready." when the maps' drive went.
   platform::Status CatchUpAfterScan(platform::Status status);
   // Shows what a move of the lists changed.
-  void Show(const ListsChange& change);
+  void Show(ListsChange change);
   // Text1's text as a path: the default text stands for the folder it was made from.
   platform::NativeString ReportFolderText() const;
   void ShowMessage(const std::string& text);
@@ -87,12 +97,13 @@ class Form1 : public Form1Events {
   Form1View& view_;
   FolderLists lists_;
   const platform::ReportFileSystem& report_files_;
-  // A scan runs; the view may still pass on a change of the disk or of the
-  // drives meanwhile, which waits for the end of the scan.
+  // A scan runs, or the lists list a folder; the view may still pass on a
+  // change of the disk or of the drives meanwhile, which waits until then.
   bool scanning_ = false;
-  bool folder_changed_ = false;
+  bool listing_ = false;
+  platform::FolderChanges folder_changes_;
   bool drives_changed_ = false;
-  // The user asked to close the window during the scan, which is told to stop.
+  // The user asked to close the window while it was busy; a scan is told to stop.
   bool close_requested_ = false;
   std::atomic<bool> stop_scan_{false};
   scan::TerrainCatalogue catalogue_;

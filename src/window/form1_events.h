@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "platform/folder_watch.h"
 #include "platform/text.h"
 
 namespace window {
@@ -34,8 +35,9 @@ class Form1Events {
   virtual void Drive1_Refresh() = 0;
   // The user opened Dir1's row `row` (double-click or Enter).
   virtual void Dir1_Open(std::size_t row) = 0;
-  // The watched folder's files or subfolders changed (see Form1View::WatchFolder).
-  virtual void FolderChanged() = 0;
+  // The watched folder's files or subfolders changed as `changes` say (see
+  // Form1View::WatchFolder).
+  virtual void FolderChanged(const platform::FolderChanges& changes) = 0;
   // The user or the system asks the window to close while it is busy (see
   // Form1View::RunBusy): the close box, Alt+F4, the window menu's Close, an
   // end-task request, the session ending. At other times the window closes.

@@ -53,10 +53,15 @@ class Form1View {
   // Moves Dir1's highlight back to row `row`, as ShowFolders does; nothing when it is past the end.
   virtual void SelectFolder(std::size_t row) = 0;
   // Fills File1 with `names`, in their order.
-  virtual void ShowFiles(const std::vector<std::string>& names) = 0;
-  // From now on, passes on FolderChanged once `folder` has been quiet for
-  // kFolderChangeDelayMs after files or folders were added to, removed from
-  // or renamed in it; stops watching the folder before.
+  virtual void ShowFiles(std::vector<std::string> names) = 0;
+  // Inserts `name` as File1's row `row`, or removes its row `row`; the rows
+  // after it move, and the row selected and the rows in view keep their names.
+  virtual void InsertFile(std::size_t row, const std::string& name) = 0;
+  virtual void RemoveFile(std::size_t row) = 0;
+  // From now on, passes on FolderChanged with what the system says changed
+  // once `folder` has been quiet for kFolderChangeDelayMs after files or
+  // folders were added to, removed from or renamed in it; stops watching the
+  // folder before, and drops what it gathered there.
   virtual void WatchFolder(const platform::NativeString& folder) = 0;
 
   // A modal message box: the text, an OK button, no icon, kMessageCaption as its caption.

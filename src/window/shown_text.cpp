@@ -50,6 +50,10 @@ std::string WrapLongWords(const std::string& text, std::size_t width) {
 }
 
 std::string ShownName(const platform::NativeString& name) {
+  // Most names are printable ASCII, which shows as it is.
+  if (std::all_of(name.begin(), name.end(), [](platform::NativeChar c) { return c >= 0x20 && c < 0x7F; })) {
+    return std::string(name.begin(), name.end());
+  }
   return platform::QuestionMarkControls(platform::ToUtf8(name), platform::ControlSet::kUtf8);
 }
 

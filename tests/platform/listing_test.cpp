@@ -31,6 +31,21 @@ TEST(Listing, MapFilesMatchWithoutCaseSortWithoutCaseAndKeepTheirBytes) {
   ASSERT_TRUE(ListSubfolders(folder.native(), &names, FolderLinks::kLeftOut).ok());
   EXPECT_EQ(names, (std::vector<NativeString>{"X.MAP"}));
 
+  std::vector<NativeString> subfolders;
+  ASSERT_TRUE(ListFolder(folder.native(), &subfolders, &names).ok());
+  EXPECT_EQ(subfolders, (std::vector<NativeString>{"DIRLINK.MAP", "X.MAP"}));
+  EXPECT_EQ(names, (std::vector<NativeString>{"A.MAP", "a.MAP", "b.map", "c.Map", "LINK.MAP", latin1}));
+  // Each entry looked up alone is what the listing takes it for.
+  const std::vector<std::pair<NativeString, EntryKind>> entries = {
+      {"b.map", EntryKind::kMapFile},    {"LINK.MAP", EntryKind::kMapFile}, {"X.MAP", EntryKind::kFolder},
+      {"DIRLINK.MAP", EntryKind::kFolder}, {".hidden.MAP", EntryKind::kNone}, {"notes.txt", EntryKind::kNone},
+      {"DANGLING.MAP", EntryKind::kNone},  {"B.MAP", EntryKind::kNone},      {"X.MAP/..", EntryKind::kNone}};
+  for (const auto& [entry, kind] : entries) {
+    NativeString name = entry;
+    EXPECT_EQ(ListedEntry(folder.native(), &name), kind) << entry;
+    EXPECT_EQ(name, entry);
+  }
+
   EXPECT_EQ(ListMapFiles("/no/such/folder", &names).message(),
             "cannot list \"/no/such/folder\": No such file or directory");
   EXPECT_TRUE(names.empty());

@@ -18,7 +18,8 @@ MapSummary All(const std::string& bytes) { return SummarizeMap(Span(bytes), Terr
 
 TEST(MapSummary, HoldsTheSelectedCodesOfWholeRecordsAndWhetherAnyIsUnknown) {
   auto some = TerrainSelection::None();
-  some.SetSelected(3, true), some.SetSelected(16, true);
+  some.SetSelected(3, true);
+  some.SetSelected(16, true);
   std::vector<int> codes(1800, 7);
   codes.back() = 40;  // the last record counts
   const std::string short_map = tools::MapBytes({4, 300}, 9);

@@ -24,7 +24,10 @@ TEST(RunInOrder, AFailureWakesEveryWaitingThreadAndEndsTheReading) {
     const ItemCall read = [&](std::size_t index, std::size_t) {
       // A slow first item in each of the first batches adds a thread.
       if (index % 8 == 0 && index / 8 <= std::size_t(threads)) std::this_thread::sleep_for(30ms);
-      if (index != 0) return ++reads, platform::Status::Ok();
+      if (index != 0) {
+        ++reads;
+        return platform::Status::Ok();
+      }
       for (std::size_t last = SIZE_MAX; last != reads; std::this_thread::sleep_for(100ms)) last = reads;
       return platform::Status::Error("failed");
     };

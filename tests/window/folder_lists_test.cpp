@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <thread>
 #include <utility>
 
 #include "fake_drives.h"
@@ -19,13 +20,17 @@ namespace fs = std::filesystem;
 
 class FolderListsTest : public tools::TempMachineTest {
  protected:
-  // The lists opened on `folder`, as the program opens them on its working folder.
+  // The lists opened on `folder`, as the program opens them on its working
+  // folder, with their slow work on a thread of its own.
   std::string Open(const fs::path& folder) {
-    // Once, when `on_watch_` is set: a change as soon as the watch begins.
+    // Each listing begins with the watch; once, when `on_watch_` is set, a
+    // change comes as soon as the watch begins.
     const auto watch = [this](const platform::NativeString& watched) {
+      ++listings_;
       if (on_watch_) std::exchange(on_watch_, nullptr)(watched);
     };
-    lists_ = std::make_unique<FolderLists>(std::make_unique<tools::FakeDrives>(drives_), watch);
+    const auto beside = [](const std::function<void()>& work) { std::thread(work).join(); };
+    lists_ = std::make_unique<FolderLists>(std::make_unique<tools::FakeDrives>(drives_), watch, beside);
     return Did(lists_->Open(folder.native()));
   }
   // Where a move left the lists: Drive1's entry, the folder File1 lists, and
@@ -34,6 +39,15 @@ class FolderListsTest : public tools::TempMachineTest {
     if (change.folders) rows_ = *change.folders;
     if (change.folder) row_ = *change.folder;
     if (change.drive) drive_ = *change.drive;
+    if (change.files) files_ = *change.files;
+    for (const FileRowChange& row : change.file_rows) {
+      const auto at = files_.begin() + static_cast<std::ptrdiff_t>(row.row);
+      if (row.inserted) {
+        files_.insert(at, *row.inserted);
+      } else {
+        files_.erase(at);
+      }
+    }
     std::string text = std::to_string(drive_) + ": " + Utf8(lists_->file1_path());
     for (const std::string& message : change.messages) text += " | " + message;
     change_ = std::move(change);
@@ -51,8 +65,13 @@ class FolderListsTest : public tools::TempMachineTest {
   std::vector<FolderRow> rows_;
   std::size_t row_ = 99;
   std::size_t drive_ = 99;
+  std::vector<std::string> files_;  // File1's entries, as the changes leave them
+  int listings_ = 0;
   std::function<void(const fs::path&)> on_watch_;
 };
+
+platform::NameChange Added(const std::string& name) { return {fs::path(name).native(), true}; }
+platform::NameChange Removed(const std::string& name) { return {fs::path(name).native(), false}; }
 
 // The lists open on the working folder and its drive, be it a second volume
 // or a root that ends in its separator; rows opened move them down, twice and
@@ -122,12 +141,50 @@ TEST_F(FolderListsTest, TheListsFollowTheFolderOnDisk) {
   EXPECT_EQ(rows_.at(maps_row + 1).text, "more");
 }
 
+// What the system names reaches File1 row by row, each map at its place in
+// the order, and Dir1 with it, without the folder listed again; many at once
+// fill File1 anew. A queue that overflowed names nothing: the folder is
+// listed again.
+TEST_F(FolderListsTest, NamedChangesReachTheListsWithoutTheFolderListedAgain) {
+  Open(maps_);
+  const int listed = listings_;
+  tools::WriteFile(maps_ / "ARRACT.MAP", tools::MapBytes({5}));
+  fs::rename(maps_ / "OWN.MAP", maps_ / "ZED.MAP");
+  fs::remove(maps_ / "klin.map");
+  fs::create_directory(maps_ / "new");
+  tools::WriteFile(maps_ / "notes.txt", "");
+  Did(lists_->FollowChanges({.names = {Added("ARRACT.MAP"), Removed("OWN.MAP"), Added("ZED.MAP"), Removed("klin.map"),
+                                       Added("new"), Added("notes.txt")}}));
+  EXPECT_FALSE(change_.files);
+  EXPECT_EQ(files_, (std::vector<std::string>{"ARRACT.MAP", "ZED.MAP"}));
+  EXPECT_EQ(rows_.at(row_ + 2), (FolderRow{"new", static_cast<int>(row_) + 1, false}));
+  platform::FolderChanges many;
+  for (int i = 0; i < 40; ++i) {
+    tools::WriteFile(maps_ / ("M" + std::to_string(10 + i) + ".MAP"), "");
+    many.names.push_back(Added("M" + std::to_string(10 + i) + ".MAP"));
+  }
+  Did(lists_->FollowChanges(many));
+  EXPECT_EQ(files_.size(), 42u);
+  EXPECT_EQ(files_.at(1), "M10.MAP");
+  EXPECT_EQ(listings_, listed);
+  fs::remove(maps_ / "ZED.MAP");
+  Did(lists_->FollowChanges({.names = {}, .unknown = true}));
+  EXPECT_EQ(listings_, listed + 1);
+  EXPECT_EQ(files_.back(), "M49.MAP");
+}
+
 TEST_F(FolderListsTest, AFolderThatWentLeavesForTheNearestFolderLeft) {
   fs::create_directory(maps_ / "more" / "deep");
   Open(maps_ / "more" / "deep");
   fs::remove_all(maps_ / "more");
   EXPECT_EQ(Did(lists_->FollowDisk()), "0: " + Utf8(maps_));
   EXPECT_FALSE(change_.drive_gone);
+  // Named only by what was removed from it, as wine names it.
+  fs::create_directory(maps_ / "more");
+  tools::WriteFile(maps_ / "more" / "LAST.MAP", "");
+  Open(maps_ / "more");
+  fs::remove_all(maps_ / "more");
+  EXPECT_EQ(Did(lists_->FollowChanges({.names = {Removed("LAST.MAP")}})), "0: " + Utf8(maps_));
 }
 
 TEST_F(FolderListsTest, ADriveNotReadyFallsBackToTheHomeDriveAtItsLastFolder) {

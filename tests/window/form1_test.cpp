@@ -55,7 +55,11 @@ class FakeView : public Form1View {
     folder = current;
   }
   void SelectFolder(std::size_t row) override { folder = row; }
-  void ShowFiles(const std::vector<std::string>& names) override { files = names; }
+  void ShowFiles(std::vector<std::string> names) override { files = std::move(names); }
+  void InsertFile(std::size_t row, const std::string& name) override {
+    files.insert(files.begin() + static_cast<std::ptrdiff_t>(row), name);
+  }
+  void RemoveFile(std::size_t row) override { files.erase(files.begin() + static_cast<std::ptrdiff_t>(row)); }
   void WatchFolder(const NativeString&) override {}
   void ShowMessage(const std::string& text) override {
     messages.push_back(text);
@@ -93,9 +97,11 @@ class FakeView : public Form1View {
 // not UTF-8, so Text1's default text stands for it only as the text Form1_Load put there.
 class Form1Test : public tools::TempMachineTest {
  protected:
+  // Form1 made and loaded; what ran beside the window meanwhile goes to `load_busy_log_`.
   Form1& Load() {
     form_ = std::make_unique<Form1>(view_, std::make_unique<tools::FakeDrives>(drives_), report_files_);
     form_->Form1_Load();
+    load_busy_log_ = std::exchange(view_.busy_log, {});
     return *form_;
   }
   // The user picks Drive1's entry `index`, which the list selects first.
@@ -129,6 +135,7 @@ class Form1Test : public tools::TempMachineTest {
   FakeView view_;
   tools::FakeReportFileSystem report_files_;
   std::unique_ptr<Form1> form_;
+  std::string load_busy_log_;
 };
 
 TEST_F(Form1Test, LoadSetsTheTitleTheNoticeAndText1AndTicksEveryBox) {
@@ -140,6 +147,7 @@ TEST_F(Form1Test, LoadSetsTheTitleTheNoticeAndText1AndTicksEveryBox) {
             "files too, they have other recordlayout, which is not supported.");
   EXPECT_EQ(view_.text1, Home());
   EXPECT_EQ(form_->Selection(), scan::TerrainSelection::All());
+  EXPECT_EQ(load_busy_log_, "on off");  // the working folder listed beside the window
 }
 
 // The report names terrain as the check boxes were captioned when the window opened.
@@ -159,7 +167,7 @@ TEST_F(Form1Test, TheListsShowWhereTheyOpenAndEachMove) {
   form.Dir1_Open(view_.folders.size() - 1);  // "more", the last row
   EXPECT_EQ(view_.folders.at(view_.folder).text, "more");
   tools::WriteFile(maps_ / "more" / "NEW.MAP", tools::MapBytes({5}));
-  form.FolderChanged();
+  form.FolderChanged({.names = {{platform::FromAscii("NEW.MAP"), true}}});
   EXPECT_EQ(view_.files, std::vector<std::string>{"NEW.MAP"});
   drives_.insert(drives_.begin(), {(temp_.path() / "stick").native(), "STICK"});
   form.Drive1_Refresh();
@@ -265,7 +273,7 @@ TEST_F(Form1Test, ClicksAndChangesOfTheDiskAndTheDrivesWaitForTheScan) {
     form.Form1_DragDrop(card_.native());
     tools::WriteFile(maps_ / "NEW.MAP", tools::MapBytes({5}));
     drives_.insert(drives_.begin(), {(temp_.path() / "stick").native(), "STICK"});
-    form.FolderChanged();
+    form.FolderChanged({.names = {{platform::FromAscii("NEW.MAP"), true}}});
     form.Drive1_Refresh();
     EXPECT_EQ(view_.files.size() + view_.drives.size(), 2u + 4u);
   };

@@ -1,8 +1,8 @@
 // What both views' tests share: Form1's events recorded instead of handled,
 // a view made and loaded with them, the rows of a deep folder and how Dir1
 // must show them, Tab following the layout table's tab stops, input given
-// while the window is busy with a slow piece of work, and a request to close
-// the window during a scan.
+// while the window is busy with a slow piece of work, a request to close the
+// window during a scan, and File1 and Form1 on a folder of 100,000 maps.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -25,6 +26,7 @@
 #include "form1_events.h"
 #include "form1_view.h"
 #include "map_writer.h"
+#include "platform/drives.h"
 
 namespace tools {
 
@@ -44,7 +46,12 @@ class RecordingEvents : public window::Form1Events {
   void Drive1_Change(std::size_t index) override { events.push_back("Drive1_Change " + std::to_string(index)); }
   void Drive1_Refresh() override { events.push_back("Drive1_Refresh"); }
   void Dir1_Open(std::size_t row) override { events.push_back("Dir1_Open " + std::to_string(row)); }
-  void FolderChanged() override { events.push_back("FolderChanged"); }
+  // "FolderChanged +ADDED.MAP -REMOVED.MAP", or "FolderChanged, names unknown".
+  void FolderChanged(const platform::FolderChanges& changes) override {
+    std::string event = changes.unknown ? "FolderChanged, names unknown" : "FolderChanged";
+    for (const auto& [name, added] : changes.names) event += (added ? " +" : " -") + platform::ToUtf8(name);
+    events.push_back(event);
+  }
   void Form1_QueryUnload() override { events.push_back("Form1_QueryUnload"); }
   // The path in UTF-8, on POSIX its bytes as they are, that none lost may pass.
   void Form1_DragDrop(const platform::NativeString& path) override {
@@ -86,6 +93,32 @@ void ExpectTabFollowsTabStops(ControlOf control, Focused focused, Tab tab) {
   }
   EXPECT_EQ(visited, expected);
 }
+
+// A big folder's maps: "M000000.MAP" and on.
+inline constexpr std::size_t kManyMaps = 100000;
+// The maps of a big folder on disk. Wine makes each new file in a time that
+// grows with its folder (it looks for the name in every case first), so
+// under wine fewer, which it still takes over 100 ms to list.
+#ifdef _WIN32
+inline constexpr std::size_t kManyMapsOnDisk = 8000;
+#else
+inline constexpr std::size_t kManyMapsOnDisk = kManyMaps;
+#endif
+inline std::string ManyMapName(std::size_t index) {
+  char name[16];
+  std::snprintf(name, sizeof name, "M%06zu.MAP", index);
+  return name;
+}
+
+// File1 as a test sees it: its rows, a row's name as the list gives it, the
+// row selected (-1: none), and a row selected and scrolled to the top.
+struct File1Probe {
+  std::function<std::size_t()> count;
+  std::function<std::string(std::size_t)> text;
+  std::function<int()> selected;
+  std::function<void(std::size_t)> select;
+  std::function<std::size_t()> top;
+};
 
 // Where Dir1 shows its highlighted row, from its icon to the end of its name,
 // and how wide Dir1's inside is, in pixels.
@@ -170,6 +203,70 @@ class ViewTest : public ::testing::Test {
     EXPECT_TRUE(view_->IsChecked(0));
     EXPECT_EQ(view_->Text1Text(), folder);
     EXPECT_EQ(events_.Take(), Events{});
+  }
+
+  // File1 holds kManyMaps names and shows each row's own; rows inserted and
+  // removed around the row selected keep it selected and in view (where the
+  // row selected goes, the selection does as the toolkit's lists do).
+  void ExpectFile1HoldsManyNames(const File1Probe& file1) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kManyMaps; ++i) names.push_back(ManyMapName(i));
+    view_->ShowFiles(names);
+    ASSERT_EQ(file1.count(), kManyMaps);
+    file1.select(70000);
+    EXPECT_EQ(file1.top(), 70000u);
+    for (const std::size_t row : {std::size_t{0}, std::size_t{70000}, kManyMaps - 1}) {
+      EXPECT_EQ(file1.text(row), ManyMapName(row));
+    }
+    view_->InsertFile(0, "A.MAP");
+    view_->InsertFile(90000, "N.MAP");
+    view_->RemoveFile(2);  // M000001.MAP
+    EXPECT_EQ(file1.count(), kManyMaps + 1);
+    EXPECT_EQ(file1.selected(), 70000);
+    EXPECT_EQ(file1.top(), 70000u);
+    const std::vector<std::pair<std::size_t, std::string>> rows = {
+        {0, "A.MAP"}, {1, "M000000.MAP"}, {2, "M000002.MAP"}, {70000, "M070000.MAP"}, {89999, "N.MAP"},
+        {kManyMaps, ManyMapName(kManyMaps - 1)}};
+    for (const auto& [row, name] : rows) EXPECT_EQ(file1.text(row), name) << row;
+    view_->RemoveFile(70000);
+    EXPECT_EQ(file1.count(), kManyMaps);
+    EXPECT_EQ(file1.text(70000), "M070001.MAP");
+  }
+
+  // Form1 on this view opens a folder of kManyMapsOnDisk maps from Dir1, as
+  // the user does: the window answers throughout (`ticking` runs its work
+  // with `tick` called about every 10 ms, and the longest gap stays under
+  // 100 ms), and File1 ends with them all.
+  void ExpectAnswersWhileManyMapsAreListed(
+      const std::function<void(const std::function<void()>&, const std::function<void()>&)>& ticking,
+      const std::function<std::size_t()>& file1_count) {
+    using Clock = std::chrono::steady_clock;
+    const std::filesystem::path maps = temp_.path() / "maps";
+    std::filesystem::create_directory(maps);
+    for (std::size_t i = 0; i < kManyMapsOnDisk; ++i) WriteFile(maps / ManyMapName(i), "");
+    // The lists on the maps' parent folder, whose one subfolder follows a
+    // row for the drive's root and one for each folder down to it.
+    const std::filesystem::path working = std::filesystem::current_path();
+    std::filesystem::current_path(temp_.path());
+    const std::vector<platform::Drive> drives = {{temp_.path().root_path().native(), "ROOT"}};
+    window::Form1 form(*view_, std::make_unique<FakeDrives>(drives));
+    form.Form1_Load();
+    std::filesystem::current_path(working);
+    const std::filesystem::path below_root = temp_.path().relative_path();
+    const auto maps_row = static_cast<std::size_t>(std::distance(below_root.begin(), below_root.end())) + 1;
+    Clock::time_point last = Clock::now();
+    std::int64_t longest_ms = 0;
+    const auto tick = [&] {
+      const Clock::time_point now = Clock::now();
+      longest_ms = std::max<std::int64_t>(longest_ms, (now - last) / std::chrono::milliseconds(1));
+      last = now;
+    };
+    ticking([&] { form.Dir1_Open(maps_row); }, tick);
+    tick();
+    EXPECT_LT(longest_ms, 100);
+    EXPECT_EQ(form.file1_path(), maps.native());
+    EXPECT_EQ(form.file1_names().size(), kManyMapsOnDisk);
+    EXPECT_EQ(file1_count(), kManyMapsOnDisk);
   }
 
   // Form1 on a new view, its lists on two maps and Text1 on a folder that

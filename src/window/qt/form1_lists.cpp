@@ -67,6 +67,49 @@ void FolderTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
   horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
 }
 
+int FileNames::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(names_.size());
+}
+
+QVariant FileNames::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
+  const std::string& name = names_[static_cast<std::size_t>(index.row())];
+  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+Qt::ItemFlags FileNames::flags(const QModelIndex& index) const {
+  return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+}
+
+void FileNames::Show(std::vector<std::string> names) {
+  beginResetModel();
+  names_ = std::move(names);
+  endResetModel();
+}
+
+void FileNames::Insert(std::size_t row, const std::string& name) {
+  const int at = static_cast<int>(row);
+  beginInsertRows(QModelIndex(), at, at);
+  names_.insert(names_.begin() + static_cast<std::ptrdiff_t>(row), name);
+  endInsertRows();
+}
+
+void FileNames::Remove(std::size_t row) {
+  const int at = static_cast<int>(row);
+  beginRemoveRows(QModelIndex(), at, at);
+  names_.erase(names_.begin() + static_cast<std::ptrdiff_t>(row));
+  endRemoveRows();
+}
+
+FileList::FileList(QWidget* parent) : QListView(parent) {
+  // Every row as high as the first: the view lays out 100,000 rows without measuring each.
+  setUniformItemSizes(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setModel(&names_);
+  ShowFocusAsSystemListsDo(*this);
+}
+
 void ShowFocusAsSystemListsDo(QAbstractItemView& list) {
   list.setItemDelegate(new FocusShowingDelegate(&list));
   QPalette palette = list.palette();

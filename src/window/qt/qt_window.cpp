@@ -10,13 +10,11 @@
 #include <QDBusMessage>
 #include <QDropEvent>
 #include <QEventLoop>
-#include <QFile>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -29,6 +27,7 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <utility>
 
 #include "form1_lists.h"
 #include "window_fonts.h"
@@ -136,9 +135,7 @@ QWidget* QtWindow::MakeControl(const window::ControlLayout& layout) {
     case Control::kDir1:
       return Dir1 = new FolderTree(this);
     case Control::kFile1:
-      File1 = new QListWidget(this);
-      ShowFocusAsSystemListsDo(*File1);
-      return File1;
+      return File1 = new FileList(this);
     case Control::kCommand1:
       return Command1 = new QPushButton(text, this);
     case Control::kCommand2:
@@ -172,10 +169,6 @@ void QtWindow::ConnectEvents() {
   Text1->installEventFilter(this);
   Command1->installEventFilter(this);
   Command2->installEventFilter(this);
-  folder_changed_.setSingleShot(true);
-  folder_changed_.setInterval(window::kFolderChangeDelayMs);
-  connect(&watcher_, &QFileSystemWatcher::directoryChanged, &folder_changed_, qOverload<>(&QTimer::start));
-  connect(&folder_changed_, &QTimer::timeout, this, [this] { events_->FolderChanged(); });
 }
 
 void QtWindow::WatchMounts() {
@@ -190,11 +183,13 @@ void QtWindow::WatchMounts() {
 void QtWindow::FollowSession() {
   // The session manager may end the program as soon as it has answered this
   // request to save: a scan is stopped, and has ended, before it answers.
-  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-    if (!drop_input_) return;
-    events_->Form1_QueryUnload();
-    WaitForWork();
-  });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); });
+}
+
+void QtWindow::EndSession() {
+  if (!drop_input_) return;
+  events_->Form1_QueryUnload();
+  WaitForWork();
 }
 
 bool QtWindow::ClicksCommand2(QObject* watched, QEvent* event) const {
@@ -340,19 +335,13 @@ void QtWindow::SelectFolder(std::size_t row) {
   Dir1->scrollTo(Dir1->currentIndex());  // scrollToItem would pass FolderTree's scrolling by
 }
 
-void QtWindow::ShowFiles(const std::vector<std::string>& names) {
-  QStringList shown;
-  shown.reserve(static_cast<qsizetype>(names.size()));
-  for (const std::string& name : names) shown.push_back(FromUtf8(name));
-  File1->clear();
-  File1->addItems(shown);
-}
+void QtWindow::ShowFiles(std::vector<std::string> names) { File1->names().Show(std::move(names)); }
 
-void QtWindow::WatchFolder(const platform::NativeString& folder) {
-  if (const QStringList watched = watcher_.directories(); !watched.isEmpty()) watcher_.removePaths(watched);
-  // The name as the file system holds it, whatever its encoding.
-  watcher_.addPath(QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.size()))));
-}
+void QtWindow::InsertFile(std::size_t row, const std::string& name) { File1->names().Insert(row, name); }
+
+void QtWindow::RemoveFile(std::size_t row) { File1->names().Remove(row); }
+
+void QtWindow::WatchFolder(const platform::NativeString& folder) { folder_watch_.Watch(folder); }
 
 void QtWindow::ShowMessage(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(window::kMessageCaption), FromUtf8(text), QMessageBox::Ok, this);

@@ -2,7 +2,6 @@
 // asks shown, and each of the user's events passed on to Form1Events.
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -11,15 +10,16 @@
 #include <thread>
 #include <vector>
 
+#include "folder_change_watch.h"
 #include "form1_events.h"
 #include "form1_view.h"
 
 class QCheckBox;
+class FileList;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -46,17 +46,23 @@ class QtWindow : public QWidget, public window::Form1View {
   void SelectDrive(std::size_t index) override;
   void ShowFolders(const std::vector<window::FolderRow>& rows, std::size_t current) override;
   void SelectFolder(std::size_t row) override;
-  void ShowFiles(const std::vector<std::string>& names) override;
+  void ShowFiles(std::vector<std::string> names) override;
+  void InsertFile(std::size_t row, const std::string& name) override;
+  void RemoveFile(std::size_t row) override;
   void WatchFolder(const platform::NativeString& folder) override;
   void ShowMessage(const std::string& text) override;
   void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) override;
   void ShowProgress(window::Progress state, double fraction) override;
   void Close() override;
 
+  // The session is ending (the session manager asks the program to save):
+  // a scan is stopped, and has ended, when this returns.
+  void EndSession();
+
   // The controls, under the names the program has always given them.
   QComboBox* Drive1 = nullptr;
   QTreeWidget* Dir1 = nullptr;
-  QListWidget* File1 = nullptr;
+  FileList* File1 = nullptr;
   QPushButton* Command1 = nullptr;
   QPushButton* Command2 = nullptr;
   QLabel* Label1 = nullptr;
@@ -93,8 +99,7 @@ class QtWindow : public QWidget, public window::Form1View {
 
   window::Form1Events* events_ = nullptr;
   std::vector<QTreeWidgetItem*> dir1_rows_;
-  QFileSystemWatcher watcher_;
-  QTimer folder_changed_;  // gathers a burst of changes into one
+  FolderChangeWatch folder_watch_{[this](platform::FolderChanges changes) { events_->FolderChanged(changes); }};
   std::unique_ptr<QSocketNotifier> mounts_;  // the system's mount table changed
   int mount_table_ = -1;
   bool drop_input_ = false;

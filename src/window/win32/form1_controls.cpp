@@ -36,9 +36,12 @@ ControlClass ClassOf(const ControlLayout& layout) {
       // A deep folder scrolls sideways; the root stays a scroll away.
       return {WC_TREEVIEWW, TVS_HASLINES | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP, WS_EX_CLIENTEDGE};
     case Control::kFile1:
-      // Drawn by the window, so that each name sits in the middle of a row
-      // high enough for accents and for the linked fonts of other scripts.
-      return {WC_LISTBOXW, LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL, WS_EX_CLIENTEDGE};
+      // Drawn by the window from names it keeps (see FileList), so that each
+      // sits in the middle of a row high enough for accents and for the
+      // linked fonts of other scripts; the window finds the name typed.
+      return {WC_LISTBOXW,
+              LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_WANTKEYBOARDINPUT | WS_VSCROLL,
+              WS_EX_CLIENTEDGE};
     case Control::kCommand1:
     case Control::kCommand2:
       return {WC_BUTTONW, BS_PUSHBUTTON, 0};

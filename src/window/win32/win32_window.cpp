@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -43,7 +44,6 @@ Win32Window::Win32Window() {
 }
 
 Win32Window::~Win32Window() {
-  if (folder_change_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folder_change_);
   Destroy();
   if (taskbar_ != nullptr) taskbar_->Release();
   if (com_) CoUninitialize();
@@ -58,10 +58,13 @@ int Win32Window::Run() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   UpdateWindow(hwnd());
   SetFocus(focus_);
-  return RunMessages(folder_change_, [this] {
-    FindNextChangeNotification(folder_change_);
-    SetTimer(hwnd(), kFolderTimer, window::kFolderChangeDelayMs, nullptr);
-  });
+  return RunMessages(folder_watch_.ready(), [this] { GatherFolderChanges(folder_watch_.Take()); });
+}
+
+void Win32Window::GatherFolderChanges(platform::FolderChanges changes) {
+  if (changes.empty()) return;
+  folder_changes_.Add(std::move(changes));
+  SetTimer(hwnd(), kFolderTimer, window::kFolderChangeDelayMs, nullptr);
 }
 
 LRESULT CALLBACK Win32Window::Text1Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
@@ -90,10 +93,13 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
       if (reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)->hwndItem != controls_.file1().hwnd()) break;
       controls_.file1().Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
+    case WM_CHARTOITEM:
+      if (reinterpret_cast<HWND>(lparam) != controls_.file1().hwnd()) break;
+      return controls_.file1().CharToItem(static_cast<wchar_t>(LOWORD(wparam)), static_cast<short>(HIWORD(wparam)));
     case WM_TIMER:
       if (wparam == kFolderTimer) {
         KillTimer(hwnd(), kFolderTimer);
-        events_->FolderChanged();
+        events_->FolderChanged(std::exchange(folder_changes_, {}));
       }
       return 0;
     case kLeftText1:
@@ -302,14 +308,16 @@ void Win32Window::SelectFolder(std::size_t row) {
   SendMessageW(dir1, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, scroll.nPos + shift), 0);
 }
 
-void Win32Window::ShowFiles(const std::vector<std::string>& names) { controls_.file1().Show(names); }
+void Win32Window::ShowFiles(std::vector<std::string> names) { controls_.file1().Show(std::move(names)); }
+
+void Win32Window::InsertFile(std::size_t row, const std::string& name) { controls_.file1().Insert(row, name); }
+
+void Win32Window::RemoveFile(std::size_t row) { controls_.file1().Remove(row); }
 
 void Win32Window::WatchFolder(const platform::NativeString& folder) {
-  if (folder_change_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(folder_change_);
-  const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  folder_change_ = FindFirstChangeNotificationW(folder.c_str(), FALSE,
-                                                FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
-  SetErrorMode(previous);
+  KillTimer(hwnd(), kFolderTimer);
+  folder_changes_ = {};
+  folder_watch_.Watch(folder);
 }
 
 void Win32Window::ShowMessage(const std::string& text) {

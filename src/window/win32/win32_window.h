@@ -16,6 +16,7 @@
 #include "form1_controls.h"
 #include "form1_events.h"
 #include "form1_view.h"
+#include "platform/folder_watch.h"
 #include "window_base.h"
 
 class Win32Window : public WindowBase, public window::Form1View {
@@ -43,7 +44,9 @@ class Win32Window : public WindowBase, public window::Form1View {
   void SelectDrive(std::size_t index) override;
   void ShowFolders(const std::vector<window::FolderRow>& rows, std::size_t current) override;
   void SelectFolder(std::size_t row) override;
-  void ShowFiles(const std::vector<std::string>& names) override;
+  void ShowFiles(std::vector<std::string> names) override;
+  void InsertFile(std::size_t row, const std::string& name) override;
+  void RemoveFile(std::size_t row) override;
   void WatchFolder(const platform::NativeString& folder) override;
   void ShowMessage(const std::string& text) override;
   void RunBusy(const std::function<void()>& work, const std::function<void()>& tick) override;
@@ -61,6 +64,8 @@ class Win32Window : public WindowBase, public window::Form1View {
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
   void OpenSelectedFolder();
+  // Gathers what changed in the watched folder, to pass on once it is quiet.
+  void GatherFolderChanges(platform::FolderChanges changes);
   // Passes on the first file or folder of a drop, unless the window is busy.
   void OnDropFiles(HDROP drop);
 
@@ -68,7 +73,8 @@ class Win32Window : public WindowBase, public window::Form1View {
   window::Form1Events* events_ = nullptr;
   bool com_ = false;  // COM was started for this window, and is ended with it
   std::vector<HTREEITEM> dir1_rows_;
-  HANDLE folder_change_ = INVALID_HANDLE_VALUE;
+  platform::FolderWatch folder_watch_;      // the watched folder's changes by name
+  platform::FolderChanges folder_changes_;  // gathered since the last FolderChanged
   ITaskbarList3* taskbar_ = nullptr;  // the taskbar button, once a scan has shown progress there
   HWND focus_ = nullptr;  // the control to give the focus back to when the window is activated
 };

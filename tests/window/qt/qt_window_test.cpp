@@ -16,7 +16,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -25,6 +24,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "form1_lists.h"
 #include "ordinary_user.h"
 #include "view_test_support.h"
 
@@ -234,7 +234,46 @@ TEST_F(QtWindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
   }
   ASSERT_TRUE(QTest::qWaitFor([&] { return !events_.events.empty(); }, 5000));
   QTest::qWait(2 * window::kFolderChangeDelayMs);
-  EXPECT_EQ(events_.Take(), Events{"FolderChanged"});
+  EXPECT_EQ(events_.Take(), Events{"FolderChanged +A.MAP +B.MAP +C.MAP"});
+}
+
+// File1 holds a big folder's names in a model, without an item each.
+TEST_F(QtWindowTest, File1HoldsABigFoldersNames) {
+  QtWindow& w = *view_;
+  w.show();
+  QAbstractItemModel& model = *w.File1->model();
+  ExpectFile1HoldsManyNames({
+      .count = [&] { return static_cast<std::size_t>(model.rowCount()); },
+      .text = [&](std::size_t row) { return model.index(static_cast<int>(row), 0).data().toString().toStdString(); },
+      .selected =
+          [&] {
+            const QModelIndexList selected = w.File1->selectionModel()->selectedIndexes();
+            return selected.isEmpty() ? -1 : selected.front().row();
+          },
+      .select =
+          [&](std::size_t row) {
+            const QModelIndex index = model.index(static_cast<int>(row), 0);
+            w.File1->setCurrentIndex(index);
+            w.File1->scrollTo(index, QAbstractItemView::PositionAtTop);
+          },
+      .top =
+          [&] {
+            Pump();
+            return static_cast<std::size_t>(w.File1->indexAt(QPoint(1, 1)).row());
+          },
+  });
+}
+
+TEST_F(QtWindowTest, TheWindowAnswersWhileABigFolderIsListed) {
+  view_->show();
+  ExpectAnswersWhileManyMapsAreListed(
+      [](const std::function<void()>& work, const std::function<void()>& tick) {
+        QTimer ticks;
+        QObject::connect(&ticks, &QTimer::timeout, tick);
+        ticks.start(10);
+        work();
+      },
+      [&] { return static_cast<std::size_t>(view_->File1->model()->rowCount()); });
 }
 
 // Files and folders dragged from the file manager are taken as a copy, never
@@ -322,12 +361,17 @@ TEST_F(QtWindowTest, ClosingTheWindowEndsTheProgram) {
 }
 
 // Closing the window (as its close box, Alt+F4 and its menu do), "End
-// Program", the session's end (which quits the application) and the
+// Program", the session's end (the session manager's request to save, after
+// which it may end the program at once, then the application's quit) and the
 // application's loops ended, during a scan.
 TEST_F(QtWindowTest, ClosingDuringAScanEndsTheProgramAtOnce) {
   const std::function<void()> closes[] = {
       [this] { view_->close(); },
       [this] { QTest::mouseClick(view_->Command2, Qt::LeftButton); },
+      [this] {
+        view_->EndSession();
+        EXPECT_EQ(ReportsBesideTheEarlier(), 0);
+      },
       [] {
         QEvent quit(QEvent::Quit);
         QCoreApplication::sendEvent(qApp, &quit);

@@ -325,7 +325,43 @@ TEST_F(Win32WindowTest, ABurstOfFolderChangesIsPassedOnOnce) {
     if (written < 3) tools::WriteFile(temp_.path() / std::to_string(written++), "");
   };
   EXPECT_EQ(RunFor(1000, write_burst), -1);
-  EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "FolderChanged"}));
+  EXPECT_EQ(events_.Take(), (Events{"Drive1_Refresh", "FolderChanged +0 +1 +2"}));
+}
+
+// File1 is a list box that holds no data: a big folder's names are kept
+// once, and each row's text, drawn or asked for, is its own name.
+TEST_F(Win32WindowTest, File1HoldsABigFoldersNames) {
+  const HWND file1 = Get(Control::kFile1);
+  EXPECT_NE(GetWindowLongW(file1, GWL_STYLE) & LBS_NODATA, 0);
+  ExpectFile1HoldsManyNames({
+      .count = [&] { return static_cast<std::size_t>(SendMessageW(file1, LB_GETCOUNT, 0, 0)); },
+      .text =
+          [&](std::size_t row) {
+            std::wstring text(static_cast<std::size_t>(SendMessageW(file1, LB_GETTEXTLEN, row, 0)), L'\0');
+            SendMessageW(file1, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+            return platform::ToUtf8(text);
+          },
+      .selected = [&] { return static_cast<int>(SendMessageW(file1, LB_GETCURSEL, 0, 0)); },
+      .select =
+          [&](std::size_t row) {
+            SendMessageW(file1, LB_SETCURSEL, row, 0);
+            SendMessageW(file1, LB_SETTOPINDEX, row, 0);
+          },
+      .top = [&] { return static_cast<std::size_t>(SendMessageW(file1, LB_GETTOPINDEX, 0, 0)); },
+  });
+}
+
+TEST_F(Win32WindowTest, TheWindowAnswersWhileABigFolderIsListed) {
+  ShowWindow(view_->hwnd(), SW_SHOW);
+  ExpectAnswersWhileManyMapsAreListed(
+      [](const std::function<void()>& work, const std::function<void()>& tick) {
+        static std::function<void()> each;
+        each = tick;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { each(); });
+        work();
+        KillTimer(nullptr, timer);
+      },
+      [&] { return static_cast<std::size_t>(SendMessageW(Get(Control::kFile1), LB_GETCOUNT, 0, 0)); });
 }
 
 TEST_F(Win32WindowTest, ClosingTheWindowEndsTheProgram) {
