@@ -1,6 +1,7 @@
 #include "platform/listing.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <type_traits>
 
 namespace platform {
@@ -33,6 +34,32 @@ bool NameLess(const NativeString& a, const NativeString& b) {
   }
   if (a.size() != b.size()) return a.size() < b.size();
   return tie < 0;
+}
+
+namespace {
+
+Status ListSorted(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
+                  std::vector<NativeString>* maps) {
+  const Status status = internal::ListEntries(folder, links, subfolders, maps);
+  if (!status.ok()) return status;
+  for (std::vector<NativeString>* names : {subfolders, maps}) {
+    if (names != nullptr) std::sort(names->begin(), names->end(), NameLess);
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
+  return ListSorted(folder, FolderLinks::kListed, nullptr, names);
+}
+
+Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
+  return ListSorted(folder, links, names, nullptr);
+}
+
+Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfolders, std::vector<NativeString>* maps) {
+  return ListSorted(folder, FolderLinks::kListed, subfolders, maps);
 }
 
 }  // namespace platform

@@ -30,6 +30,13 @@ Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* nam
 // files, as ListSubfolders and ListMapFiles give them.
 Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfolders, std::vector<NativeString>* maps);
 
+namespace internal {
+// The system's listing behind the three above: `folder` once, unsorted, its
+// subfolders into `subfolders` and its map files into `maps` (either may be null).
+Status ListEntries(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
+                   std::vector<NativeString>* maps);
+}  // namespace internal
+
 // What an entry is to the folder and file lists.
 enum class EntryKind { kNone, kMapFile, kFolder };
 

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -41,10 +40,12 @@ EntryType TypeOf(int dir_fd, const dirent& entry, bool* link) {
   return EntryType::kOther;
 }
 
-// Lists `folder` once: its subfolders into `subfolders` and its map files
-// into `maps`, either of which may be null.
-Status List(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
-            std::vector<NativeString>* maps) {
+}  // namespace
+
+namespace internal {
+
+Status ListEntries(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
+                   std::vector<NativeString>* maps) {
   for (std::vector<NativeString>* names : {subfolders, maps}) {
     if (names != nullptr) names->clear();
   }
@@ -69,25 +70,10 @@ Status List(const NativeString& folder, FolderLinks links, std::vector<NativeStr
   const int error = errno;
   ::closedir(dir);
   if (error != 0) return FileError("list", folder, std::strerror(error));
-  for (std::vector<NativeString>* names : {subfolders, maps}) {
-    if (names != nullptr) std::sort(names->begin(), names->end(), NameLess);
-  }
   return Status::Ok();
 }
 
-}  // namespace
-
-Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, FolderLinks::kListed, nullptr, names);
-}
-
-Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
-  return List(folder, links, names, nullptr);
-}
-
-Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfolders, std::vector<NativeString>* maps) {
-  return List(folder, FolderLinks::kListed, subfolders, maps);
-}
+}  // namespace internal
 
 EntryKind ListedEntry(const NativeString& folder, NativeString* name) {
   if (name->empty() || name->front() == '.' || name->find('/') != NativeString::npos) return EntryKind::kNone;

@@ -2,8 +2,6 @@
 // system's own file lists do.
 #include <windows.h>
 
-#include <algorithm>
-
 #include "platform/file_error.h"
 #include "platform/listing.h"
 #include "platform/paths.h"
@@ -31,10 +29,12 @@ NativeString ChildPath(const NativeString& folder, const NativeString& name) {
   return path + name;
 }
 
-// Lists `folder` once: its subfolders into `subfolders` and its map files
-// into `maps`, either of which may be null.
-Status List(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
-            std::vector<NativeString>* maps) {
+}  // namespace
+
+namespace internal {
+
+Status ListEntries(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
+                   std::vector<NativeString>* maps) {
   for (std::vector<NativeString>* names : {subfolders, maps}) {
     if (names != nullptr) names->clear();
   }
@@ -65,25 +65,10 @@ Status List(const NativeString& folder, FolderLinks links, std::vector<NativeStr
   const DWORD error = GetLastError();
   FindClose(find);
   if (error != ERROR_NO_MORE_FILES) return FileError("list", folder, internal::WindowsErrorText(error));
-  for (std::vector<NativeString>* names : {subfolders, maps}) {
-    if (names != nullptr) std::sort(names->begin(), names->end(), NameLess);
-  }
   return Status::Ok();
 }
 
-}  // namespace
-
-Status ListMapFiles(const NativeString& folder, std::vector<NativeString>* names) {
-  return List(folder, FolderLinks::kListed, nullptr, names);
-}
-
-Status ListSubfolders(const NativeString& folder, std::vector<NativeString>* names, FolderLinks links) {
-  return List(folder, links, names, nullptr);
-}
-
-Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfolders, std::vector<NativeString>* maps) {
-  return List(folder, FolderLinks::kListed, subfolders, maps);
-}
+}  // namespace internal
 
 EntryKind ListedEntry(const NativeString& folder, NativeString* name) {
   if (*name == L"" || *name == L"." || *name == L".." || name->find_first_of(L"\\/*?") != NativeString::npos) {
