@@ -2,6 +2,8 @@
 // map, one map at a time and on as many threads as the scan may keep reading,
 // alternately in one process: first with the maps in the page cache, then,
 // where the page cache may be dropped, with every map read from the disk.
+// Each round also times the whole groundstyles-scan process, from its start
+// to its exit, scanning the same maps into a report of its own.
 // Prints the medians and their ratios. The same source builds on Linux and,
 // cross-built, on Windows (run under wine by ./bench.sh --windows); what
 // differs lies in the few functions under #ifdef below.
@@ -13,12 +15,17 @@
 #include <psapi.h>
 #else
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #endif
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -73,6 +80,27 @@ void ReadMap(const platform::NativeString& path) {
   CloseHandle(file);
 }
 
+// Runs `program` with `arguments` (none holds a '"' or ends in '\\') and its
+// standard streams those of this process; its exit status, or -1 when it did
+// not start.
+int RunProcess(const platform::NativeString& program, const std::vector<platform::NativeString>& arguments) {
+  std::wstring command_line = L"\"" + program + L"\"";
+  for (const platform::NativeString& argument : arguments) command_line += L" \"" + argument + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = DWORD(-1);
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
 #else
 
 void PlainOutput() {}
@@ -121,6 +149,21 @@ void ReadMap(const platform::NativeString& path) {
   ::close(fd);
 }
 
+// Runs `program` with `arguments` and the standard streams and environment of
+// this process; its exit status, or -1 when it did not start or did not exit.
+int RunProcess(const platform::NativeString& program, const std::vector<platform::NativeString>& arguments) {
+  std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+  for (const platform::NativeString& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 #endif
 
 // That for every map, with `threads` threads taking the next map not yet read.
@@ -141,10 +184,19 @@ double TimeMs(const std::function<void()>& run) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// The times of the three contenders over the rounds.
+// The times of the contenders over the rounds; `program` stays empty where
+// groundstyles-scan is not built.
 struct Times {
-  std::vector<double> floor, parallel_floor, scan;
+  std::vector<double> floor, parallel_floor, scan, program;
 };
+
+// " program_median_ms: M" for the rounds that timed the program; else nothing.
+std::string ProgramMedian(const Times& times) {
+  if (times.program.empty()) return {};
+  char text[64];
+  std::snprintf(text, sizeof text, " program_median_ms: %.1f", Median(times.program));
+  return text;
+}
 
 }  // namespace
 
@@ -186,7 +238,22 @@ int main(int argc, char** argv) {
       scan_failed = true;
     }
   };
-  // Each round times the three; `before_each` runs before each of them, untimed.
+  // The whole program, from its start to its exit, with its report in a folder of its own.
+#ifdef GROUNDSTYLES_SCAN_PROGRAM
+  const std::filesystem::path program_reports = temp.path() / "program-reports";
+  std::filesystem::create_directories(program_reports);
+  const platform::NativeString program = platform::FromUtf8(GROUNDSTYLES_SCAN_PROGRAM);
+  const std::vector<platform::NativeString> program_arguments = {
+      platform::FromAscii("-q"), platform::FromAscii("-j"), platform::FromAscii(std::to_string(reads_in_flight)),
+      platform::FromAscii("-o"), program_reports.native(), maps.native()};
+  const auto run_program = [&] {
+    if (const int status = RunProcess(program, program_arguments); status != 0) {
+      std::fprintf(stderr, "groundstyles-scan failed: exit status %d\n", status);
+      scan_failed = true;
+    }
+  };
+#endif
+  // Each round times each contender; `before_each` runs before each of them, untimed.
   const auto run_rounds = [&](int how_many, const std::function<void()>& before_each) {
     Times times;
     for (int round = 0; round < how_many && !scan_failed; ++round) {
@@ -196,6 +263,10 @@ int main(int argc, char** argv) {
       times.parallel_floor.push_back(TimeMs([&] { Floor(paths, reads_in_flight); }));
       before_each();
       times.scan.push_back(TimeMs(run_scan));
+#ifdef GROUNDSTYLES_SCAN_PROGRAM
+      before_each();
+      times.program.push_back(TimeMs(run_program));
+#endif
     }
     return times;
   };
@@ -207,11 +278,11 @@ int main(int argc, char** argv) {
   if (scan_failed) return 1;
 
   const double floor_ms = Median(warm.floor), parallel_ms = Median(warm.parallel_floor), scan_ms = Median(warm.scan);
-  std::printf("warm: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f\n", floor_ms,
-              parallel_ms, scan_ms);
+  std::printf("warm: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f%s\n", floor_ms,
+              parallel_ms, scan_ms, ProgramMedian(warm).c_str());
   if (cold_possible) {
-    std::printf("cold: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f\n", Median(cold.floor),
-                Median(cold.parallel_floor), Median(cold.scan));
+    std::printf("cold: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f%s\n",
+                Median(cold.floor), Median(cold.parallel_floor), Median(cold.scan), ProgramMedian(cold).c_str());
   } else {
     std::printf("cold: skipped, %s\n", kNoColdReason);
   }
@@ -223,11 +294,13 @@ int main(int argc, char** argv) {
   // Under wine every file call waits on one server process, so more threads
   // need not read faster than one: the scan is held to whichever floor is faster.
   const bool parallel_faster = parallel_ms < floor_ms;
+  const double held_to_ms = std::min(floor_ms, parallel_ms);
   std::printf("floor: the faster of the two, the %s floor\n", parallel_faster ? "parallel" : "one-thread");
-  std::printf("ratio_to_floor: %.2f\n", scan_ms / std::min(floor_ms, parallel_ms));
 #else
+  const double held_to_ms = floor_ms;
   std::printf("floor: the one-thread floor\n");
-  std::printf("ratio_to_floor: %.2f\n", scan_ms / floor_ms);
 #endif
+  if (!warm.program.empty()) std::printf("cli_ratio_to_floor: %.2f\n", Median(warm.program) / held_to_ms);
+  std::printf("ratio_to_floor: %.2f\n", scan_ms / held_to_ms);
   return 0;
 }

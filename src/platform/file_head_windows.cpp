@@ -1,8 +1,11 @@
 // Reading a file's head on Windows, each file by its whole path.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/file_error.h"
 #include "platform/file_head.h"
+#include "platform/file_head_ring.h"
 #include "platform/paths.h"
 #include "platform/windows_text.h"
 
@@ -46,6 +49,20 @@ FolderFiles::~FolderFiles() = default;
 Status FolderFiles::ReadFileHead(const NativeString& name, unsigned char* buffer, std::size_t capacity,
                                  std::size_t* length) const {
   return platform::ReadFileHead(folder_ + kSeparator + name, buffer, capacity, length);
+}
+
+FileHeadReader::FileHeadReader(const FolderFiles& folder, std::size_t capacity)
+    : folder_(folder), capacity_(capacity) {}
+
+FileHeadReader::~FileHeadReader() = default;
+
+// Windows takes one file at a time.
+void FileHeadReader::Read(std::span<const NativeString> names, std::span<Status> statuses,
+                          std::span<std::size_t> lengths) {
+  buffer_.resize(std::max(buffer_.size(), names.size() * capacity_));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    statuses[i] = folder_.ReadFileHead(names[i], HeadBuffer(i), capacity_, &lengths[i]);
+  }
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "scan/ordered_reads.h"
@@ -64,15 +65,26 @@ platform::Status ReadMapsInOrder(const platform::FolderFiles& folder, std::span<
     MapSummary summary;
   };
   std::vector<MapRead> reads(SlotCount(names.size(), reads_in_flight));
-  return RunInOrder(
-      names.size(), reads_in_flight,
-      [&](std::size_t index, std::size_t slot) {
-        MapRead& read = reads[slot];
-        read.summary = MapSummary();
-        read.status = ReadMapSummary(folder, names[index], selection, &read.summary);
-        return platform::Status::Ok();
-      },
-      [&](std::size_t index, std::size_t slot) { return take(index, reads[slot].status, reads[slot].summary); });
+  // Each reading thread reads its maps through a reader of its own, made at its first batch.
+  std::vector<std::unique_ptr<platform::FileHeadReader>> readers(static_cast<std::size_t>(std::max(reads_in_flight, 1)));
+  std::vector<std::vector<std::size_t>> lengths(readers.size());
+  const BatchCall read_batch = [&](std::size_t first, std::span<platform::Status> statuses, std::size_t first_slot,
+                                   std::size_t worker) {
+    std::unique_ptr<platform::FileHeadReader>& reader = readers[worker];
+    if (!reader) reader = std::make_unique<platform::FileHeadReader>(folder, kMapTerrainEnd);
+    std::vector<std::size_t>& length = lengths[worker];
+    length.resize(statuses.size());
+    reader->Read(names.subspan(first, statuses.size()), statuses, length);
+    for (std::size_t i = 0; i < statuses.size(); ++i) {
+      MapRead& read = reads[first_slot + i];
+      read.summary = MapSummary();
+      if (statuses[i].ok()) read.summary = SummarizeMap(std::span(reader->Head(i), length[i]), selection);
+      read.status = std::move(statuses[i]);
+      statuses[i] = platform::Status::Ok();
+    }
+  };
+  return RunInOrder(names.size(), reads_in_flight, read_batch,
+                    [&](std::size_t index, std::size_t slot) { return take(index, reads[slot].status, reads[slot].summary); });
 }
 
 }  // namespace scan

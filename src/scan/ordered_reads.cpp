@@ -53,7 +53,7 @@ std::size_t Threads(std::size_t count, int threads) {
 // (one thread at a time), so no thread waits on another to hand over.
 class OrderedReads {
  public:
-  OrderedReads(std::size_t count, std::size_t threads, const ItemCall& read, const ItemCall& take)
+  OrderedReads(std::size_t count, std::size_t threads, const BatchCall& read, const ItemCall& take)
       : count_(count),
         read_(read),
         take_(take),
@@ -71,7 +71,7 @@ class OrderedReads {
         if (!StartHelper()) break;
       }
     }
-    Work();
+    Work(0);
     std::vector<std::thread> helpers;
     {
       std::unique_lock lock(mutex_);
@@ -90,7 +90,7 @@ class OrderedReads {
 
   // One thread's part: read batches while there are any and no failure; hand
   // over what is ready in order when no other thread is doing so.
-  void Work() {
+  void Work(std::size_t worker) {
     std::unique_lock lock(mutex_);
     for (;;) {
       const auto can_claim = [&] { return done_ || claimed_ == batches_ || claimed_ < handed_ + window_.size(); };
@@ -104,9 +104,8 @@ class OrderedReads {
       Batch& batch = window_[number % window_.size()];
       lock.unlock();
       const auto start = std::chrono::steady_clock::now();
-      for (std::size_t index = number * kBatchSize; index < End(number); ++index) {
-        batch.statuses[index % kBatchSize] = read_(index, Slot(index));
-      }
+      const std::size_t first = number * kBatchSize;
+      read_(first, std::span(batch.statuses).first(End(number) - first), Slot(first), worker);
       const bool slow = std::chrono::steady_clock::now() - start > kSlowBatch;
       lock.lock();
       if (slow && !done_ && claimed_ < batches_ && helpers_.size() + 1 < threads_) StartHelper();
@@ -139,7 +138,7 @@ class OrderedReads {
   // Starts one more thread, under the lock; false when the system starts no more.
   bool StartHelper() {
     try {
-      helpers_.emplace_back([this] { Work(); });
+      helpers_.emplace_back([this, worker = helpers_.size() + 1] { Work(worker); });
       return true;
     } catch (const std::system_error&) {
       return false;
@@ -160,7 +159,7 @@ class OrderedReads {
   std::size_t Slot(std::size_t index) const { return index % (window_.size() * kBatchSize); }
 
   const std::size_t count_;
-  const ItemCall& read_;
+  const BatchCall& read_;
   const ItemCall& take_;
   const std::size_t batches_;
   const std::size_t threads_;  // the most, the caller's included
@@ -185,10 +184,19 @@ std::size_t SlotCount(std::size_t count, int threads) {
 }
 
 platform::Status RunInOrder(std::size_t count, int threads, const ItemCall& read, const ItemCall& take) {
+  const BatchCall read_batch = [&](std::size_t first, std::span<platform::Status> statuses, std::size_t first_slot,
+                                   std::size_t) {
+    for (std::size_t i = 0; i < statuses.size(); ++i) statuses[i] = read(first + i, first_slot + i);
+  };
+  return RunInOrder(count, threads, read_batch, take);
+}
+
+platform::Status RunInOrder(std::size_t count, int threads, const BatchCall& read, const ItemCall& take) {
   const std::size_t used = Threads(count, threads);
   if (used > 1) return OrderedReads(count, used, read, take).Run();
+  platform::Status status;
   for (std::size_t index = 0; index < count; ++index) {
-    platform::Status status = read(index, 0);
+    read(index, std::span(&status, 1), 0, 0);
     if (status.ok()) status = take(index, 0);
     if (!status.ok()) return status;
   }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 
 #include "platform/status.h"
 
@@ -12,6 +13,13 @@ namespace scan {
 // One call for item `index` of a list; `slot` says where its result is kept
 // between its reading and its taking.
 using ItemCall = std::function<platform::Status(std::size_t index, std::size_t slot)>;
+
+// One call for the items [first, first + statuses.size()) of a list, on the
+// thread numbered `worker` (0 the caller's, and below the threads allowed):
+// sets statuses[i] to how item first + i went, and keeps its result in slot
+// first_slot + i.
+using BatchCall = std::function<void(std::size_t first, std::span<platform::Status> statuses,
+                                     std::size_t first_slot, std::size_t worker)>;
 
 // The number of result slots RunInOrder gives out for `count` items on up to
 // `threads` threads: each slot given is below it.
@@ -24,5 +32,10 @@ std::size_t SlotCount(std::size_t count, int threads);
 // failure in list order, of `read` or `take`; no item is read after that is
 // known, and no thread of its own is left running when it returns.
 platform::Status RunInOrder(std::size_t count, int threads, const ItemCall& read, const ItemCall& take);
+
+// RunInOrder with the items read a few at a time where threads read them
+// (one at a time on the caller's thread alone), by a thread that may keep
+// what it needs for that by its `worker` number.
+platform::Status RunInOrder(std::size_t count, int threads, const BatchCall& read, const ItemCall& take);
 
 }  // namespace scan
