@@ -79,13 +79,8 @@ LRESULT CALLBACK Win32Window::Text1Proc(HWND hwnd, UINT message, WPARAM wparam, 
   return DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
-std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+std::optional<LRESULT> Win32Window::OnFile1Message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND:
-      if (events_ != nullptr) OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return 0;
-    case WM_NOTIFY:
-      return events_ != nullptr ? OnNotify(*reinterpret_cast<const NMHDR*>(lparam)) : 0;
     case WM_MEASUREITEM:  // File1 is the one control the window draws
       controls_.file1().Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));
       return TRUE;
@@ -96,6 +91,20 @@ std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARA
     case WM_CHARTOITEM:
       if (reinterpret_cast<HWND>(lparam) != controls_.file1().hwnd()) break;
       return controls_.file1().CharToItem(static_cast<wchar_t>(LOWORD(wparam)), static_cast<short>(HIWORD(wparam)));
+    default:
+      break;
+  }
+  return std::nullopt;
+}
+
+std::optional<LRESULT> Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (const std::optional<LRESULT> result = OnFile1Message(message, wparam, lparam)) return result;
+  switch (message) {
+    case WM_COMMAND:
+      if (events_ != nullptr) OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_NOTIFY:
+      return events_ != nullptr ? OnNotify(*reinterpret_cast<const NMHDR*>(lparam)) : 0;
     case WM_TIMER:
       if (wparam == kFolderTimer) {
         KillTimer(hwnd(), kFolderTimer);

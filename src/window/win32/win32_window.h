@@ -63,6 +63,8 @@ class Win32Window : public WindowBase, public window::Form1View {
   void OnEndSession();
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
+  // File1's owner-drawn rows and type-ahead: the answer, or none for other messages.
+  std::optional<LRESULT> OnFile1Message(UINT message, WPARAM wparam, LPARAM lparam);
   void OpenSelectedFolder();
   // Gathers what changed in the watched folder, to pass on once it is quiet.
   void GatherFolderChanges(platform::FolderChanges changes);
