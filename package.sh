@@ -371,10 +371,16 @@ wineserver -w
   fail "the shortcut starts the program in $working, not in Documents ($documents)"
 echo "installed: groundstyles.exe, the shortcut (starting in $documents) and the uninstall entry"
 
-wine "C:\\Program Files\\$install_folder\\Uninstall.exe" /S 2> /dev/null
-wineserver -w
-wineboot --restart 2> /dev/null  # as Windows starts again: the uninstaller's copy goes
-wineserver -w
+# uninstall: the installed program's silent uninstall, and Windows started
+# again, as the uninstaller's own copy goes then.
+uninstall() {
+  wine "C:\\Program Files\\$install_folder\\Uninstall.exe" /S 2> /dev/null
+  wineserver -w
+  wineboot --restart 2> /dev/null
+  wineserver -w
+}
+
+uninstall
 [ ! -e "$installed" ] || fail "the uninstaller left $installed"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
 [ -z "$(registry DisplayName)" ] || fail "the uninstaller left the uninstall entry"
@@ -426,10 +432,7 @@ echo "installed with /ADDTOPATH: $entry at the end of the machine's Path; ground
 # this one's entry off alone.
 wine reg add "$machine_key" /v Path /t "${machine_path%% *}" /d "${machine_path#* };$entry;C:\\Other" /f \
   > /dev/null 2>&1
-wine "C:\\Program Files\\$install_folder\\Uninstall.exe" /S 2> /dev/null
-wineserver -w
-wineboot --restart 2> /dev/null
-wineserver -w
+uninstall
 [ "$(environment_value "$machine_key")" = "$machine_path;C:\\Other" ] ||
   fail "the uninstaller did not take exactly $entry off the machine's Path: $(environment_value "$machine_key")"
 echo "removed: $entry taken off the machine's Path, the rest of it as it was"
@@ -449,10 +452,7 @@ for prepared in "${machine_path#* };$entry\\" "$(long_path 1010)" "$(long_path 1
   [ -f "$installed/groundstyles-scan.exe" ] || fail "the installer did not install groundstyles-scan.exe"
   [ "$(environment_value "$machine_key")" = "${machine_path%% *} $prepared" ] ||
     fail "the install changed a Path it should have left: $(environment_value "$machine_key")"
-  wine "C:\\Program Files\\$install_folder\\Uninstall.exe" /S 2> /dev/null
-  wineserver -w
-  wineboot --restart 2> /dev/null
-  wineserver -w
+  uninstall
   [ "$(environment_value "$machine_key")" = "${machine_path%% *} $prepared" ] ||
     fail "the uninstaller changed a Path the installer left: $(environment_value "$machine_key")"
 done
