@@ -40,6 +40,9 @@ namespace {
 
 Status ListSorted(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
                   std::vector<NativeString>* maps) {
+  for (std::vector<NativeString>* names : {subfolders, maps}) {
+    if (names != nullptr) names->clear();
+  }
   const Status status = internal::ListEntries(folder, links, subfolders, maps);
   if (!status.ok()) return status;
   for (std::vector<NativeString>* names : {subfolders, maps}) {

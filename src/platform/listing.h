@@ -32,7 +32,7 @@ Status ListFolder(const NativeString& folder, std::vector<NativeString>* subfold
 
 namespace internal {
 // The system's listing behind the three above: `folder` once, unsorted, its
-// subfolders into `subfolders` and its map files into `maps` (either may be null).
+// subfolders added to `subfolders` and its map files to `maps` (either may be null).
 Status ListEntries(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
                    std::vector<NativeString>* maps);
 }  // namespace internal

@@ -46,9 +46,6 @@ namespace internal {
 
 Status ListEntries(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
                    std::vector<NativeString>* maps) {
-  for (std::vector<NativeString>* names : {subfolders, maps}) {
-    if (names != nullptr) names->clear();
-  }
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return FileError("list", folder, std::strerror(errno));
   errno = 0;

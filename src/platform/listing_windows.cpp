@@ -35,9 +35,6 @@ namespace internal {
 
 Status ListEntries(const NativeString& folder, FolderLinks links, std::vector<NativeString>* subfolders,
                    std::vector<NativeString>* maps) {
-  for (std::vector<NativeString>* names : {subfolders, maps}) {
-    if (names != nullptr) names->clear();
-  }
   internal::QuietDriveErrors quiet;
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileExW(ChildPath(folder, L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
