@@ -12,7 +12,7 @@ namespace platform {
 class FileCallRing {
  public:
   // A ring for up to `entries` calls at once; usable() is false where the
-  // kernel offers none, or not every call that ReadFileHeads makes.
+  // kernel offers none, or not every call that FileHeadReader::Read makes.
   explicit FileCallRing(unsigned entries);
   ~FileCallRing();
   FileCallRing(const FileCallRing&) = delete;
