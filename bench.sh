@@ -2,10 +2,10 @@
 # ./bench.sh [MAPS] [ROUNDS] [READS_IN_FLIGHT]: times a scan of MAPS generated
 # maps (default 20000) against plain open/read/close floors, one map at a time
 # and on as many threads as the scan may use, and the whole groundstyles-scan
-# process scanning them, with the maps cached and, as root on Linux, with the
-# page cache dropped; the line before the last is the process's ratio to the
-# one-at-a-time floor (cli_ratio_to_floor), the last the scan's, with the
-# maps cached.
+# process (stripped, as the packages ship it) scanning them, with the maps
+# cached and, as root on Linux, with the page cache dropped; the line before
+# the last is the process's ratio to the one-at-a-time floor
+# (cli_ratio_to_floor), the last the scan's, with the maps cached.
 # ./bench.sh --windows [MAPS] [ROUNDS] [READS_IN_FLIGHT]: the same with the
 # benchmark cross-built for Windows and run under wine, against CreateFileW,
 # ReadFile and CloseHandle floors; the page cache stays, so there are no cold

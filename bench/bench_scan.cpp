@@ -2,8 +2,9 @@
 // map, one map at a time and on as many threads as the scan may keep reading,
 // alternately in one process: first with the maps in the page cache, then,
 // where the page cache may be dropped, with every map read from the disk.
-// Each round also times the whole groundstyles-scan process, from its start
-// to its exit, scanning the same maps into a report of its own.
+// Each round also times the whole groundstyles-scan process, stripped as the
+// packages ship it, from its start to its exit, scanning the same maps into a
+// report of its own.
 // Prints the medians and their ratios. The same source builds on Linux and,
 // cross-built, on Windows (run under wine by ./bench.sh --windows); what
 // differs lies in the few functions under #ifdef below.
