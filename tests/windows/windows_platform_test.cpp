@@ -9,6 +9,7 @@
 #include "platform/file_error.h"
 #include "platform/listing.h"
 #include "platform/paths.h"
+#include "platform/windows_text.h"
 #include "scan/report.h"
 #include "scan/run_scan.h"
 #include "scoped_settings.h"
@@ -100,6 +101,23 @@ TEST_F(DriveC, FileListLeavesOutHiddenSystemFilesAndFolders) {
   EXPECT_EQ(names, std::vector<NativeString>{L"X.MAP"});
   const auto missing = platform::ListMapFiles(L"C:\\maps\\nothing", &names);
   EXPECT_EQ(missing.message().rfind("cannot list \"C:\\maps\\nothing\": ", 0), 0u) << missing.message();
+}
+
+// A folder is listed whole however many calls its entries take (with names
+// of 200 characters, 400 maps fill several), and a file's name is not a folder.
+TEST_F(DriveC, AFolderOfManyLongNamesIsListedWhole) {
+  std::vector<NativeString> written;
+  for (int i = 0; i < 400; ++i) {
+    const NativeString number = std::to_wstring(1000 + i).substr(1);
+    written.push_back(number + NativeString(193, L'x') + L".MAP");
+    tools::WriteFile(fs::path(L"C:\\maps") / written.back(), "");
+  }
+  std::vector<NativeString> names;
+  ASSERT_TRUE(platform::ListMapFiles(L"C:\\maps", &names).ok());
+  EXPECT_EQ(names, written);
+  const NativeString file = L"C:\\maps\\" + written.front();
+  EXPECT_EQ(platform::ListMapFiles(file, &names).message(),
+            "cannot list \"" + platform::ToUtf8(file) + "\": " + platform::internal::WindowsErrorText(ERROR_DIRECTORY));
 }
 
 // Which folders exist is met through the scan's table of typed report folders.
