@@ -36,6 +36,7 @@ extern char** environ;
 #include <vector>
 
 #include "map_writer.h"
+#include "platform/listing.h"
 #include "sample_maps.h"
 #include "scan/map_reader.h"
 #include "scan/run_scan.h"
@@ -81,19 +82,27 @@ void ReadMap(const platform::NativeString& path) {
   CloseHandle(file);
 }
 
-// Runs `program` with `arguments` (none holds a '"' or ends in '\\') and its
-// standard streams those of this process; its exit status, or -1 when it did
-// not start.
+// Runs `program` with `arguments` (none holds a '"' or ends in '\\'), its
+// standard output discarded and its standard input and error those of this
+// process; its exit status, or -1 when it did not start.
 int RunProcess(const platform::NativeString& program, const std::vector<platform::NativeString>& arguments) {
   std::wstring command_line = L"\"" + program + L"\"";
   for (const platform::NativeString& argument : arguments) command_line += L" \"" + argument + L"\"";
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const HANDLE discard = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                     OPEN_EXISTING, 0, nullptr);
+  if (discard == INVALID_HANDLE_VALUE) return -1;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = discard;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return -1;
-  }
+  const BOOL started = CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(discard);
+  if (!started) return -1;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = DWORD(-1);
   GetExitCodeProcess(process.hProcess, &status);
@@ -150,14 +159,21 @@ void ReadMap(const platform::NativeString& path) {
   ::close(fd);
 }
 
-// Runs `program` with `arguments` and the standard streams and environment of
-// this process; its exit status, or -1 when it did not start or did not exit.
+// Runs `program` with `arguments`, its standard output discarded and its
+// standard input and error and environment those of this process; its exit
+// status, or -1 when it did not start or did not exit.
 int RunProcess(const platform::NativeString& program, const std::vector<platform::NativeString>& arguments) {
   std::vector<char*> argv = {const_cast<char*>(program.c_str())};
   for (const platform::NativeString& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t discard_output;
+  if (::posix_spawn_file_actions_init(&discard_output) != 0) return -1;
   pid_t child = 0;
-  if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  const bool started =
+      ::posix_spawn_file_actions_addopen(&discard_output, STDOUT_FILENO, "/dev/null", O_WRONLY, 0) == 0 &&
+      ::posix_spawn(&child, program.c_str(), &discard_output, nullptr, argv.data(), environ) == 0;
+  ::posix_spawn_file_actions_destroy(&discard_output);
+  if (!started) return -1;
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return -1;
@@ -185,10 +201,12 @@ double TimeMs(const std::function<void()>& run) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// The times of the contenders over the rounds; `program` stays empty where
-// groundstyles-scan is not built.
+// The times of the contenders over the rounds, and of two parts of the
+// program's work that the floors do not do: listing the maps' folder, and
+// the program's start and exit alone (`--version`). `program` and
+// `program_start` stay empty where groundstyles-scan is not built.
 struct Times {
-  std::vector<double> floor, parallel_floor, scan, program;
+  std::vector<double> floor, parallel_floor, scan, program, listing, program_start;
 };
 
 // " program_median_ms: M" for the rounds that timed the program; else nothing.
@@ -197,6 +215,13 @@ std::string ProgramMedian(const Times& times) {
   char text[64];
   std::snprintf(text, sizeof text, " program_median_ms: %.1f", Median(times.program));
   return text;
+}
+
+// The parts of the program's time beyond its scan, as a line of their own.
+void PrintProgramParts(const char* which, const Times& times) {
+  if (times.program.empty()) return;
+  std::printf("%s: program_start_median_ms: %.1f listing_median_ms: %.1f\n", which, Median(times.program_start),
+              Median(times.listing));
 }
 
 }  // namespace
@@ -253,7 +278,23 @@ int main(int argc, char** argv) {
       scan_failed = true;
     }
   };
+  // Its start and exit with nothing to do between them but print its version.
+  const std::vector<platform::NativeString> version_arguments = {platform::FromAscii("--version")};
+  const auto run_program_start = [&] {
+    if (const int status = RunProcess(program, version_arguments); status != 0) {
+      std::fprintf(stderr, "groundstyles-scan --version failed: exit status %d\n", status);
+      scan_failed = true;
+    }
+  };
 #endif
+  // The maps' folder listed and sorted, as the program lists it.
+  const auto run_listing = [&] {
+    std::vector<platform::NativeString> listed;
+    if (!platform::ListMapFiles(maps.native(), &listed).ok() || listed.size() != names.size()) {
+      std::fprintf(stderr, "listing the maps failed\n");
+      scan_failed = true;
+    }
+  };
   // Each round times each contender; `before_each` runs before each of them, untimed.
   const auto run_rounds = [&](int how_many, const std::function<void()>& before_each) {
     Times times;
@@ -267,7 +308,11 @@ int main(int argc, char** argv) {
 #ifdef GROUNDSTYLES_SCAN_PROGRAM
       before_each();
       times.program.push_back(TimeMs(run_program));
+      before_each();
+      times.program_start.push_back(TimeMs(run_program_start));
 #endif
+      before_each();
+      times.listing.push_back(TimeMs(run_listing));
     }
     return times;
   };
@@ -281,9 +326,11 @@ int main(int argc, char** argv) {
   const double floor_ms = Median(warm.floor), parallel_ms = Median(warm.parallel_floor), scan_ms = Median(warm.scan);
   std::printf("warm: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f%s\n", floor_ms,
               parallel_ms, scan_ms, ProgramMedian(warm).c_str());
+  PrintProgramParts("warm", warm);
   if (cold_possible) {
     std::printf("cold: floor_median_ms: %.1f parallel_floor_median_ms: %.1f scan_median_ms: %.1f%s\n",
                 Median(cold.floor), Median(cold.parallel_floor), Median(cold.scan), ProgramMedian(cold).c_str());
+    PrintProgramParts("cold", cold);
   } else {
     std::printf("cold: skipped, %s\n", kNoColdReason);
   }
