@@ -71,12 +71,13 @@ bool ResetPeakMemory() { return false; }
 bool DropPageCache() { return false; }
 constexpr const char* kNoColdReason = "Windows and wine give a program no way to drop the file cache";
 
-// The least a scan must do for one map: open it, read its terrain bytes, close it.
+// The least a scan must do for one map, as on Linux: open it, check what it
+// is (a device or a pipe must not be read), read its terrain bytes, close it.
 void ReadMap(const platform::NativeString& path) {
   unsigned char buffer[scan::kMapTerrainEnd];
   const HANDLE file =
       CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) std::abort();
+  if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK) std::abort();
   DWORD got = 0;
   if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) std::abort();
   CloseHandle(file);
