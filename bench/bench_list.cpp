@@ -68,8 +68,10 @@ using View = Win32Window;
 
 void PlainOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
-// The least a listing must do: every name of the folder, asked for as the
-// program asks (no short names, large fetches), then sorted.
+// The least a listing must do: every name of the folder, asked for as a
+// plain program asks (FindFirstFileExW, no short names, large fetches), then
+// sorted. The program itself takes the entries many to a call from the
+// folder's handle.
 std::size_t ListAndSort(const std::filesystem::path& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
